@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QPoint>
+#include <QString>
+
+// What the tutor asks of the desktop character. Every call returns at once:
+// speech and animations run on their own, and failures are swallowed.
+class Character {
+public:
+    virtual ~Character() = default;
+
+    virtual void Show() = 0;
+    virtual void Hide() = 0;
+    // Reads `text` aloud exactly as given, replacing any speech in progress.
+    virtual void Speak(const QString& text) = 0;
+    // Plays a named animation ("Wave"); unknown names are ignored.
+    virtual void Play(const QString& animation) = 0;
+    // Windows language identifier of the speech output (1040 = Italian).
+    virtual void setLanguageID(int languageId) = 0;
+
+    // Places the character with its top-left corner near `screenPoint`,
+    // kept inside the screen.
+    virtual void MoveTo(const QPoint& screenPoint) = 0;
+    // Brings the character above other windows (a second start asks for it).
+    virtual void Raise() = 0;
+};

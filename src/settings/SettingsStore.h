@@ -1,0 +1,34 @@
+#pragma once
+
+#include "settings/PlaybackState.h"
+
+#include <QSettings>
+
+// The per-user settings file: organisation "Brix", group "Italian", sixteen
+// text keys. On Linux it is $XDG_CONFIG_HOME/Brix.conf.
+class SettingsStore {
+public:
+    SettingsStore();
+
+    // Reads every key into `state`, writing the first-run values first when
+    // the file has none. Returns the strip's left edge in twips ("left").
+    // A value that is missing, not a number or out of range falls back to
+    // its first-run value in memory; the file is not rewritten for it.
+    double Load_Settings(PlaybackState& state, double screenWidthTwips);
+    // The Settings dialog's keys.
+    void Save_Settings(const PlaybackState& state);
+    // "voice", "left" and, in sequence mode with "psave" on, "guagen".
+    void Save_Exit_Settings(const PlaybackState& state, double leftTwips);
+
+    // Pushes pending writes to the disk; false if they could not be written.
+    bool flush();
+
+    // The text stored under `key` (empty if absent); for tests and tools.
+    QString value(const QString& key) const;
+    QString fileName() const { return m_settings.fileName(); }
+
+private:
+    void write(const char* key, const QString& text);
+
+    QSettings m_settings;
+};

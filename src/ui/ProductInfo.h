@@ -1,0 +1,13 @@
+#pragma once
+
+// Who makes Quorvel and how to reach them; shown on the version picture and
+// opened by the Website and E-mail commands.
+namespace ProductInfo {
+
+inline constexpr char kTitle[] = "Quorvel";
+inline constexpr char kVersionText[] = "Quorvel V1.01";
+inline constexpr char kMaker[] = "Brix Software";
+inline constexpr char kWebsite[] = "http://quorvel.example.org/";
+inline constexpr char kEmailAddress[] = "support@quorvel.example.org";
+
+} // namespace ProductInfo
