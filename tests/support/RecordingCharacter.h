@@ -1,0 +1,32 @@
+#pragma once
+
+#include "agent/Character.h"
+
+#include <QStringList>
+
+// Records every call the tutor makes on its character, as "Speak:<text>",
+// "Play:Wave", "Show", "Hide", "LanguageID:1040", "MoveTo:x,y" and "Raise".
+class RecordingCharacter : public Character {
+public:
+    explicit RecordingCharacter(QStringList* log) : m_log(log) {}
+
+    void Show() override { m_log->append(QStringLiteral("Show")); }
+    void Hide() override { m_log->append(QStringLiteral("Hide")); }
+    void Speak(const QString& text) override { m_log->append(QStringLiteral("Speak:") + text); }
+    void Play(const QString& animation) override
+    {
+        m_log->append(QStringLiteral("Play:") + animation);
+    }
+    void setLanguageID(int id) override
+    {
+        m_log->append(QStringLiteral("LanguageID:%1").arg(id));
+    }
+    void MoveTo(const QPoint& p) override
+    {
+        m_log->append(QStringLiteral("MoveTo:%1,%2").arg(p.x()).arg(p.y()));
+    }
+    void Raise() override { m_log->append(QStringLiteral("Raise")); }
+
+private:
+    QStringList* m_log;
+};
