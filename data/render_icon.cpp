@@ -1,0 +1,30 @@
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QSvgRenderer>
+
+#include <cstdio>
+
+// render_icon SOURCE.svg SIZE OUT.png: the launcher icon at one theme size.
+int main(int argc, char* argv[])
+{
+    if (argc != 4) {
+        std::fputs("usage: render_icon SOURCE.svg SIZE OUT.png\n", stderr);
+        return 2;
+    }
+    QGuiApplication::setAttribute(Qt::AA_Use96Dpi);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+
+    QSvgRenderer renderer(QString::fromLocal8Bit(argv[1]));
+    const int size = QByteArray(argv[2]).toInt();
+    if (!renderer.isValid() || size <= 0)
+        return 1;
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    renderer.render(&painter);
+    painter.end();
+    return image.save(QString::fromLocal8Bit(argv[3])) ? 0 : 1;
+}
