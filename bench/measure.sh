@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# bench/measure.sh PROGRAM BARE_WINDOW RUNS PLAY_SECONDS
+set -euo pipefail
+program=$(readlink -f "$1")
+bare=$(readlink -f "$2")
+runs=$3
+play_seconds=$4
+
+# The designed welcome: Form1 appears 20 ticks of 60 ms after start-up.
+welcome_ms=1200
+ticks_per_second=$(getconf CLK_TCK)
+
+work=$(mktemp -d)
+xvfb_pid=""
+app_pid=""
+cleanup() {
+    [[ -n "$app_pid" ]] && kill "$app_pid" 2>/dev/null || true
+    [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+Xvfb -displayfd 4 -screen 0 1280x800x24 -nolisten tcp 4>"$work/display" 2>/dev/null &
+xvfb_pid=$!
+for _ in $(seq 100); do [[ -s "$work/display" ]] && break; sleep 0.05; done
+export DISPLAY=":$(head -n1 "$work/display")"
+unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+
+now_ms() { date +%s%3N; }
+
+# Milliseconds from start until a visible window named $2 exists for pid $1.
+wait_mapped() {
+    local pid=$1 name=$2 start=$3
+    for _ in $(seq 2000); do
+        if xdotool search --onlyvisible --pid "$pid" --name "^${name}\$" >/dev/null 2>&1; then
+            echo $(( $(now_ms) - start ))
+            return 0
+        fi
+        sleep 0.005
+    done
+    echo "window '$name' never appeared" >&2
+    return 1
+}
+
+rss_kb() { awk '/^VmRSS/ {print $2}' "/proc/$1/status"; }
+hwm_kb() { awk '/^VmHWM/ {print $2}' "/proc/$1/status"; }
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+
+# One run: start, wait for the window, let it run, read the figures.
+#   measure_one PROGRAM WINDOW_NAME SETTLE_SECONDS MEASURE_SECONDS
+# prints: startup_ms peak_kb steady_kb cpu_ms_per_minute
+measure_one() {
+    local exe=$1 name=$2 settle=$3 seconds=$4
+    export XDG_CONFIG_HOME="$work/config.$RANDOM"
+    export XDG_RUNTIME_DIR="$work/runtime.$RANDOM"
+    mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
+    chmod 700 "$XDG_RUNTIME_DIR"
+    local start
+    start=$(now_ms)
+    "$exe" >/dev/null 2>&1 &
+    app_pid=$!
+    local mapped
+    mapped=$(wait_mapped "$app_pid" "$name" "$start")
+    sleep "$settle"
+    local t0 t1
+    t0=$(cpu_ticks "$app_pid")
+    sleep "$seconds"
+    t1=$(cpu_ticks "$app_pid")
+    local steady peak
+    steady=$(rss_kb "$app_pid")
+    peak=$(hwm_kb "$app_pid")
+    kill "$app_pid"
+    wait "$app_pid" 2>/dev/null || true
+    app_pid=""
+    local cpu_ms=$(( (t1 - t0) * 1000 / ticks_per_second ))
+    echo "$mapped $peak $steady $(( cpu_ms * 60 / seconds ))"
+}
+
+# median / min / max of the numbers on stdin
+stats() { sort -n | awk '{v[NR]=$1} END {m=(NR%2)?v[(NR+1)/2]:(v[NR/2]+v[NR/2+1])/2; printf "%s %s %s", m, v[1], v[NR]}'; }
+
+declare -a app_rows bare_rows
+for i in $(seq "$runs"); do
+    echo "run $i/$runs: tutor (${play_seconds}s of playback) ..." >&2
+    # Playback starts about 4.1 s after start-up; settle past it.
+    app_rows+=("$(measure_one "$program" Form1 6 "$play_seconds")")
+    echo "run $i/$runs: bare window ..." >&2
+    bare_rows+=("$(measure_one "$bare" bare 2 "$play_seconds")")
+done
+
+column_of() { local col=$1; shift; printf '%s\n' "$@" | awk -v c="$col" '{print $c}'; }
+
+row() {
+    local label=$1 unit=$2 col=$3 adjust=$4
+    read -r am amin amax < <(column_of "$col" "${app_rows[@]}" | awk -v a="$adjust" '{print $1 - a}' | stats)
+    read -r bm bmin bmax < <(column_of "$col" "${bare_rows[@]}" | stats)
+    local ratio="-"
+    if awk -v b="$bm" 'BEGIN {exit !(b > 0)}'; then
+        ratio=$(awk -v a="$am" -v b="$bm" 'BEGIN {printf "%.2f", a / b}')
+    fi
+    printf '| %-34s | %-5s | %8s (%s..%s) | %8s (%s..%s) | %5s |\n' \
+        "$label" "$unit" "$am" "$amin" "$amax" "$bm" "$bmin" "$bmax" "$ratio"
+}
+
+cpu_model=$(awk -F': ' '/model name/ {print $2; exit}' /proc/cpuinfo)
+echo
+echo "Machine: $(nproc) cores, ${cpu_model:-unknown CPU}, $(awk '/MemTotal/ {printf "%.0f GiB", $2/1048576}' /proc/meminfo); Xvfb 1280x800; $runs runs, ${play_seconds} s each"
+echo
+echo "| figure                             | unit  | Quorvel median (min..max) | bare window median (min..max) | ratio |"
+echo "|------------------------------------|-------|---------------------------|-------------------------------|-------|"
+row "start to strip mapped, less welcome" "ms" 1 "$welcome_ms"
+row "peak resident memory" "KiB" 2 0
+row "steady resident memory" "KiB" 3 0
+row "CPU time per minute of playback" "ms" 4 0
+echo
+echo "CPU per minute as a share of one core: Quorvel $(column_of 4 "${app_rows[@]}" | stats | awk '{printf "%.2f%%", $1 / 600}')"
