@@ -3,11 +3,17 @@
 #include "settings/PlaybackState.h"
 
 #include <QSettings>
+#include <functional>
+
+struct SettingKey;
 
 // The per-user settings file: organisation "Brix", group "Italian", sixteen
 // text keys. On Linux it is $XDG_CONFIG_HOME/Brix.conf.
 class SettingsStore {
 public:
+    // Told of every write, in the order made (the file itself is sorted).
+    using WriteObserver = std::function<void(const QString& key, const QString& text)>;
+
     SettingsStore();
 
     // Reads every key into `state`, writing the first-run values first when
@@ -27,8 +33,13 @@ public:
     QString value(const QString& key) const;
     QString fileName() const { return m_settings.fileName(); }
 
+    void setWriteObserver(WriteObserver observer) { m_observer = std::move(observer); }
+
 private:
-    void write(const char* key, const QString& text);
+    void writeFirstRunValues(float left);
+    void writeInteger(const SettingKey& key, const PlaybackState& state);
+    void write(const SettingKey& key, const QString& text);
 
     QSettings m_settings;
+    WriteObserver m_observer;
 };

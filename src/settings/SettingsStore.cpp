@@ -1,0 +1,135 @@
+#include "settings/SettingsStore.h"
+
+#include "settings/SettingKeys.h"
+
+#include <QStringList>
+
+namespace {
+
+constexpr char kOrganisation[] = "Brix";
+constexpr char kGroup[] = "Italian/";
+
+QString keyName(const SettingKey& key)
+{
+    return QString::fromLatin1(key.name.data(), qsizetype(key.name.size()));
+}
+
+QString settingsPath(const QString& name)
+{
+    return QLatin1String(kGroup) + name;
+}
+
+// A hand-edited value with a comma comes back as a list; take it back to the
+// text that was in the file so it is judged like any other value.
+QString storedText(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QLatin1Char(','));
+    return value.toString();
+}
+
+} // namespace
+
+SettingsStore::SettingsStore()
+    : m_settings(QSettings::NativeFormat, QSettings::UserScope, QLatin1String(kOrganisation),
+                 QString())
+{
+}
+
+double SettingsStore::Load_Settings(PlaybackState& state, double screenWidthTwips)
+{
+    const float firstRunLeft = SettingKeys::firstRunLeft(screenWidthTwips);
+    state.gstrFirstRun = value(keyName(SettingKeys::find("xxx")));
+    if (state.gstrFirstRun.isEmpty())
+        writeFirstRunValues(firstRunLeft);
+
+    float left = firstRunLeft;
+    for (const SettingKey& key : SettingKeys::kTable) {
+        const QString text = value(keyName(key));
+        switch (key.kind) {
+        case SettingKind::Integer:
+            state.*key.member = SettingKeys::parseInteger(text, key).value_or(key.firstRun);
+            break;
+        case SettingKind::Marker:
+            state.gstrFirstRun = text;
+            break;
+        case SettingKind::LeftEdge:
+            left = SettingKeys::parseLeft(text).value_or(firstRunLeft);
+            break;
+        }
+    }
+    return left;
+}
+
+void SettingsStore::Save_Settings(const PlaybackState& state)
+{
+    for (const SettingKey& key : SettingKeys::kTable) {
+        if (!key.savedByDialog)
+            continue;
+        if (key.kind == SettingKind::Marker)
+            write(key, QLatin1String(SettingKeys::kFirstRunMarker));
+        else
+            writeInteger(key, state);
+    }
+}
+
+void SettingsStore::Save_Exit_Settings(const PlaybackState& state, double leftTwips)
+{
+    writeInteger(SettingKeys::find("voice"), state);
+    write(SettingKeys::find("left"), SettingKeys::formatLeft(static_cast<float>(leftTwips)));
+    // A position is worth keeping only in sequence mode.
+    if (state.gintSaveSchedule == 1 && state.gintPlayMode == 1)
+        writeInteger(SettingKeys::find("guagen"), state);
+}
+
+bool SettingsStore::flush()
+{
+    m_settings.sync();
+    if (m_settings.status() == QSettings::NoError)
+        return true;
+    // status() keeps the first error it met, such as a damaged file read at
+    // start-up, so it cannot tell how this write went. A fresh instance
+    // shares the pending writes, tries them again as it opens, and starts
+    // with a clean status.
+    const QSettings probe(QSettings::NativeFormat, QSettings::UserScope,
+                          QLatin1String(kOrganisation), QString());
+    return probe.status() == QSettings::NoError;
+}
+
+QString SettingsStore::value(const QString& key) const
+{
+    return storedText(m_settings.value(settingsPath(key)));
+}
+
+void SettingsStore::writeFirstRunValues(float left)
+{
+    for (const SettingKey& key : SettingKeys::kTable) {
+        switch (key.kind) {
+        case SettingKind::Integer:
+            write(key, QString::number(key.firstRun));
+            break;
+        case SettingKind::Marker:
+            write(key, QLatin1String(SettingKeys::kFirstRunMarker));
+            break;
+        case SettingKind::LeftEdge:
+            write(key, SettingKeys::formatLeft(left));
+            break;
+        }
+    }
+    // Nothing else writes until the user saves or exits: keep a new user's
+    // values even if the program is killed before then.
+    m_settings.sync();
+}
+
+void SettingsStore::writeInteger(const SettingKey& key, const PlaybackState& state)
+{
+    write(key, QString::number(state.*key.member));
+}
+
+void SettingsStore::write(const SettingKey& key, const QString& text)
+{
+    const QString name = keyName(key);
+    m_settings.setValue(settingsPath(name), text);
+    if (m_observer)
+        m_observer(name, text);
+}
