@@ -1,32 +1,9 @@
 #pragma once
 
-#include "agent/Character.h"
+#include "agent/CharacterCollection.h"
 
-#include <QHash>
 #include <QString>
-
-#include <functional>
 #include <memory>
-
-// The character collection of the agent control: load a character by id,
-// then fetch it by the same id.
-class CharacterCollection {
-public:
-    // Makes the character for an id, or nullptr when the id is unknown.
-    using Factory = std::function<std::unique_ptr<Character>(const QString& id,
-                                                             const QString& location)>;
-
-    explicit CharacterCollection(Factory factory);
-
-    // Loads character `id`; false when no such character exists.
-    bool Load(const QString& id, const QString& location);
-    // The loaded character, or nullptr when `id` was never loaded.
-    Character* Item(const QString& id) const;
-
-private:
-    Factory m_factory;
-    QHash<QString, std::shared_ptr<Character>> m_loaded;
-};
 
 // The invisible control `Agent1` that hosts the desktop characters.
 class AgentControl {
@@ -38,6 +15,8 @@ public:
 
     CharacterCollection& Characters() { return m_characters; }
 
+    // "Peedy" from the empty location is our parrot; there are no character
+    // files, so any other id or location gives nullptr.
     static std::unique_ptr<Character> builtIn(const QString& id, const QString& location);
 
 private:

@@ -1,0 +1,243 @@
+#include "agent/DesktopCharacter.h"
+
+#include "agent/BalloonPlacement.h"
+#include "agent/ParrotWindow.h"
+#include "agent/QtSpeechOutput.h"
+#include "agent/VoiceChoice.h"
+#include "agent/WordBalloon.h"
+
+#include <QGuiApplication>
+#include <QRandomGenerator>
+#include <QScreen>
+#include <algorithm>
+
+namespace {
+
+// Until the tutor places it, the parrot stands near the top right corner.
+constexpr int kStartMargin = 24;
+constexpr int kStartTop = 40;
+
+QRect screenAreaAt(const QPoint& point)
+{
+    const QScreen* screen = QGuiApplication::screenAt(point);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+std::optional<ParrotMotion::Kind> animationNamed(const QString& name)
+{
+    if (name.compare(QLatin1String("Wave"), Qt::CaseInsensitive) == 0)
+        return ParrotMotion::Kind::Wave;
+    if (name.compare(QLatin1String("Blink"), Qt::CaseInsensitive) == 0)
+        return ParrotMotion::Kind::Blink;
+    return std::nullopt;
+}
+
+} // namespace
+
+DesktopCharacter::DesktopCharacter(std::unique_ptr<SpeechOutput> speech)
+    : m_speech(speech ? std::move(speech) : std::make_unique<QtSpeechOutput>()),
+      m_window(std::make_unique<ParrotWindow>()), m_balloon(std::make_unique<WordBalloon>()),
+      m_screenArea(screenAreaAt)
+{
+    m_elapsed.start();
+    m_clock = [this] { return m_elapsed.elapsed(); };
+
+    m_frameTimer.setInterval(kFrameIntervalMs);
+    m_frameTimer.setTimerType(Qt::PreciseTimer);
+    m_blinkTimer.setSingleShot(true);
+    m_blinkTimer.setTimerType(Qt::VeryCoarseTimer);
+    m_balloonTimer.setSingleShot(true);
+    connect(&m_frameTimer, &QTimer::timeout, this, &DesktopCharacter::advanceFrame);
+    connect(&m_blinkTimer, &QTimer::timeout, this, &DesktopCharacter::idleBlink);
+    connect(&m_balloonTimer, &QTimer::timeout, this, &DesktopCharacter::balloonTimeout);
+    connect(m_speech.get(), &SpeechOutput::ready, this, &DesktopCharacter::chooseVoice);
+    connect(m_speech.get(), &SpeechOutput::speakingChanged, this,
+            &DesktopCharacter::onSpeakingChanged);
+    connect(m_window.get(), &ParrotWindow::dragRequested, this, &DesktopCharacter::moveWindow);
+
+    const QRect area = m_screenArea(QPoint());
+    moveWindow(QPoint(area.right() - m_window->width() - kStartMargin, area.top() + kStartTop));
+}
+
+DesktopCharacter::~DesktopCharacter() = default;
+
+void DesktopCharacter::Show()
+{
+    if (m_shown)
+        return;
+    m_shown = true;
+    m_window->show();
+    start(ParrotMotion::Kind::Show);
+    scheduleBlink();
+}
+
+void DesktopCharacter::Hide()
+{
+    if (!m_shown)
+        return;
+    m_shown = false;
+    m_speech->stop();
+    hideBalloon();
+    m_blinkTimer.stop();
+    start(ParrotMotion::Kind::Hide);
+}
+
+void DesktopCharacter::Speak(const QString& text)
+{
+    // Hiding the parrot is how the user turns reading aloud off.
+    if (!m_shown)
+        return;
+    m_speech->stop();
+    if (text.trimmed().isEmpty()) {
+        hideBalloon();
+        return;
+    }
+    if (m_voice)
+        m_speech->say(text);
+    m_balloon->setText(text);
+    placeBalloon();
+    m_balloon->show();
+    m_balloon->raise();
+    m_balloonOverdue = false;
+    m_balloonTimer.start(balloonTimeMs(text));
+}
+
+void DesktopCharacter::Play(const QString& animation)
+{
+    if (!m_shown)
+        return;
+    if (const auto kind = animationNamed(animation))
+        start(*kind);
+}
+
+void DesktopCharacter::setLanguageID(int languageId)
+{
+    m_languageId = languageId;
+    m_speech->start();
+    chooseVoice();
+}
+
+void DesktopCharacter::MoveTo(const QPoint& screenPoint)
+{
+    moveWindow(screenPoint);
+}
+
+void DesktopCharacter::Raise()
+{
+    m_window->raise();
+    if (m_balloon->isVisible())
+        m_balloon->raise();
+}
+
+void DesktopCharacter::setClock(Clock clock)
+{
+    m_clock = std::move(clock);
+}
+
+void DesktopCharacter::setScreenArea(ScreenArea area)
+{
+    m_screenArea = std::move(area);
+    moveWindow(m_window->pos());
+}
+
+void DesktopCharacter::advanceFrame()
+{
+    const qint64 t = now();
+    m_window->setPose(m_motion.poseAt(t));
+    if (m_motion.isRunning(t))
+        return;
+    m_frameTimer.stop();
+    m_motion.settle(t);
+    if (m_motion.isHiding())
+        m_window->hide();
+}
+
+void DesktopCharacter::idleBlink()
+{
+    if (!m_shown)
+        return;
+    // Blinking in the middle of a wave looks busy; try again later.
+    if (!isAnimating())
+        start(ParrotMotion::Kind::Blink);
+    scheduleBlink();
+}
+
+void DesktopCharacter::balloonTimeout()
+{
+    // Keep the text up while the voice is still reading it, but not forever
+    // if the engine never says it is done.
+    if (m_speaking && !m_balloonOverdue) {
+        m_balloonOverdue = true;
+        m_balloonTimer.start(kSpeechOverdueMs);
+        return;
+    }
+    hideBalloon();
+}
+
+int DesktopCharacter::balloonTimeMs(const QString& text)
+{
+    return kBalloonBaseMs + kBalloonMsPerChar * int(text.size());
+}
+
+void DesktopCharacter::start(ParrotMotion::Kind kind)
+{
+    m_motion.start(kind, now());
+    if (!m_frameTimer.isActive())
+        m_frameTimer.start();
+    advanceFrame();
+}
+
+void DesktopCharacter::chooseVoice()
+{
+    m_voice = VoiceChoice::choose(m_languageId, m_speech->availableLocales());
+    if (m_voice)
+        m_speech->setLocale(*m_voice);
+}
+
+void DesktopCharacter::onSpeakingChanged(bool speaking)
+{
+    m_speaking = speaking;
+    // The balloon outlives the voice until its own reading time is up.
+    if (!speaking && (!m_balloonTimer.isActive() || m_balloonOverdue))
+        hideBalloon();
+}
+
+void DesktopCharacter::hideBalloon()
+{
+    m_balloonTimer.stop();
+    m_balloonOverdue = false;
+    m_balloon->hide();
+}
+
+void DesktopCharacter::placeBalloon()
+{
+    const QRect parrot = m_window->geometry();
+    m_balloon->place(
+        BalloonPlacement::place(parrot, m_balloon->bodySize(), m_screenArea(parrot.center())));
+}
+
+void DesktopCharacter::moveWindow(const QPoint& topLeft)
+{
+    m_window->move(keptOnScreen(topLeft));
+    if (m_balloon->isVisible())
+        placeBalloon();
+}
+
+QPoint DesktopCharacter::keptOnScreen(const QPoint& topLeft) const
+{
+    const QRect area = m_screenArea(topLeft);
+    if (area.isEmpty())
+        return topLeft;
+    const QSize size = m_window->size();
+    return {std::clamp(topLeft.x(), area.left(),
+                       std::max(area.left(), area.right() - size.width() + 1)),
+            std::clamp(topLeft.y(), area.top(),
+                       std::max(area.top(), area.bottom() - size.height() + 1))};
+}
+
+void DesktopCharacter::scheduleBlink()
+{
+    m_blinkTimer.start(QRandomGenerator::global()->bounded(kBlinkMinMs, kBlinkMaxMs + 1));
+}

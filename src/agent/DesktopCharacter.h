@@ -1,0 +1,99 @@
+#pragma once
+
+#include "agent/Character.h"
+#include "agent/ParrotMotion.h"
+#include "agent/SpeechOutput.h"
+
+#include <QElapsedTimer>
+#include <QLocale>
+#include <QObject>
+#include <QRect>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class ParrotWindow;
+class WordBalloon;
+
+// "Peedy", the built-in character: a parrot in its own window on the desktop
+// that reads the Italian sentence aloud, shows it in a word balloon and
+// waves. Frames are painted only while an animation plays; a parrot standing
+// still has no frame timer running.
+class DesktopCharacter : public QObject, public Character {
+    Q_OBJECT
+
+public:
+    // Milliseconds on a steady clock; tests step it by hand.
+    using Clock = std::function<qint64()>;
+    // The usable screen area around a point.
+    using ScreenArea = std::function<QRect(const QPoint&)>;
+
+    static constexpr int kFrameIntervalMs = 30;
+    static constexpr int kBlinkMinMs = 4000;
+    static constexpr int kBlinkMaxMs = 8000;
+    // Without a voice the balloon stays for about the time reading takes.
+    static constexpr int kBalloonMsPerChar = 60;
+    static constexpr int kBalloonBaseMs = 1500;
+    // How long the balloon waits for a voice that never reports the end.
+    static constexpr int kSpeechOverdueMs = 15000;
+
+    // Without `speech`, the parrot uses the system's text-to-speech engine.
+    explicit DesktopCharacter(std::unique_ptr<SpeechOutput> speech = {});
+    ~DesktopCharacter() override;
+
+    void Show() override;
+    void Hide() override;
+    void Speak(const QString& text) override;
+    void Play(const QString& animation) override;
+    void setLanguageID(int languageId) override;
+    void MoveTo(const QPoint& screenPoint) override;
+    void Raise() override;
+
+    void setClock(Clock clock);
+    void setScreenArea(ScreenArea area);
+
+    // Timer handlers; the timers only call these.
+    void advanceFrame();
+    void idleBlink();
+    void balloonTimeout();
+
+    static int balloonTimeMs(const QString& text);
+
+    bool isShown() const { return m_shown; }
+    bool isAnimating() const { return m_frameTimer.isActive(); }
+    bool isBlinkScheduled() const { return m_blinkTimer.isActive(); }
+    bool isBalloonTimerActive() const { return m_balloonTimer.isActive(); }
+    int balloonTimerInterval() const { return m_balloonTimer.interval(); }
+    // The Italian (or other) voice in use; nullopt while silent.
+    std::optional<QLocale> voice() const { return m_voice; }
+    ParrotWindow* window() const { return m_window.get(); }
+    WordBalloon* balloon() const { return m_balloon.get(); }
+
+private:
+    void start(ParrotMotion::Kind kind);
+    void chooseVoice();
+    void onSpeakingChanged(bool speaking);
+    void hideBalloon();
+    void placeBalloon();
+    void moveWindow(const QPoint& topLeft);
+    QPoint keptOnScreen(const QPoint& topLeft) const;
+    void scheduleBlink();
+    qint64 now() const { return m_clock(); }
+
+    std::unique_ptr<SpeechOutput> m_speech;
+    std::unique_ptr<ParrotWindow> m_window;
+    std::unique_ptr<WordBalloon> m_balloon;
+    ParrotMotion m_motion;
+    QTimer m_frameTimer;
+    QTimer m_blinkTimer;
+    QTimer m_balloonTimer;
+    QElapsedTimer m_elapsed;
+    Clock m_clock;
+    ScreenArea m_screenArea;
+    int m_languageId = 0;
+    std::optional<QLocale> m_voice;
+    bool m_shown = false;
+    bool m_speaking = false;
+    bool m_balloonOverdue = false;
+};

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "agent/ParrotArt.h"
+#include "agent/ParrotPose.h"
+
+#include <QPoint>
+#include <QWidget>
+
+// The parrot's own window: frameless, see-through around the bird, above
+// other windows, never taking the focus. It paints the pose it is given and
+// reports drags with the left button; the character decides where it goes.
+class ParrotWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit ParrotWindow(QWidget* parent = nullptr);
+
+    void setPose(const ParrotPose& pose);
+    const ParrotPose& pose() const { return m_pose; }
+    const ParrotArt& art() const { return m_art; }
+    // Wing angle the current mask was cut for.
+    double maskAngle() const { return m_maskAngle; }
+
+Q_SIGNALS:
+    // The user dragged the parrot: where its top-left corner should go.
+    void dragRequested(const QPoint& topLeft);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void updateMask();
+
+    ParrotArt m_art;
+    ParrotPose m_pose;
+    double m_maskAngle = 0.0;
+    bool m_dragging = false;
+    QPoint m_grabOffset; // pointer position inside the window when grabbed
+};

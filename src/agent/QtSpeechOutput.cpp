@@ -1,0 +1,73 @@
+#include "agent/QtSpeechOutput.h"
+
+#include "agent/SpeechWorker.h"
+
+#include <QThread>
+
+namespace {
+
+// Leaving the program must not hang on a speech daemon that does not answer.
+constexpr unsigned long kShutdownWaitMs = 2000;
+
+} // namespace
+
+QtSpeechOutput::QtSpeechOutput(QObject* parent) : SpeechOutput(parent) {}
+
+QtSpeechOutput::~QtSpeechOutput()
+{
+    if (!m_thread)
+        return;
+    m_thread->quit();
+    if (!m_thread->wait(kShutdownWaitMs)) {
+        // The engine is stuck inside the speech library. The process is on
+        // its way out: leave the thread to it rather than block or crash.
+        m_worker->disconnect(this);
+        return;
+    }
+    delete m_thread;
+}
+
+void QtSpeechOutput::start()
+{
+    if (m_thread)
+        return;
+    m_thread = new QThread;
+    m_thread->setObjectName(QStringLiteral("speech"));
+    m_worker = new SpeechWorker;
+    m_worker->moveToThread(m_thread);
+    connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
+    connect(m_worker, &SpeechWorker::engineUp, this, &QtSpeechOutput::onEngineUp);
+    connect(m_worker, &SpeechWorker::speakingChanged, this, &SpeechOutput::speakingChanged);
+    m_thread->start();
+    QMetaObject::invokeMethod(m_worker, &SpeechWorker::startEngine, Qt::QueuedConnection);
+}
+
+void QtSpeechOutput::setLocale(const QLocale& locale)
+{
+    if (!m_worker)
+        return;
+    QMetaObject::invokeMethod(
+        m_worker, [worker = m_worker, locale] { worker->setLocale(locale); }, Qt::QueuedConnection);
+}
+
+void QtSpeechOutput::say(const QString& text)
+{
+    if (!m_worker)
+        return;
+    QMetaObject::invokeMethod(
+        m_worker, [worker = m_worker, text] { worker->say(text); }, Qt::QueuedConnection);
+}
+
+void QtSpeechOutput::stop()
+{
+    if (!m_worker)
+        return;
+    QMetaObject::invokeMethod(m_worker, &SpeechWorker::stop, Qt::QueuedConnection);
+}
+
+void QtSpeechOutput::onEngineUp(const QList<QLocale>& locales)
+{
+    m_locales = locales;
+    m_ready = true;
+    Q_EMIT ready();
+}

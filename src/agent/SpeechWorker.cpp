@@ -1,0 +1,55 @@
+#include "agent/SpeechWorker.h"
+
+#include <QTextToSpeech>
+
+void SpeechWorker::startEngine()
+{
+    if (m_engine)
+        return;
+    if (QTextToSpeech::availableEngines().isEmpty()) {
+        Q_EMIT engineUp({});
+        return;
+    }
+    m_engine = new QTextToSpeech(this);
+    connect(m_engine, &QTextToSpeech::stateChanged, this,
+            [this](QTextToSpeech::State state) { onStateChanged(state); });
+    if (m_engine->state() == QTextToSpeech::Error) {
+        Q_EMIT engineUp({});
+        return;
+    }
+    Q_EMIT engineUp(m_engine->availableLocales());
+}
+
+void SpeechWorker::setLocale(const QLocale& locale)
+{
+    m_voiceAccepted = false;
+    if (!m_engine || m_engine->state() == QTextToSpeech::Error)
+        return;
+    m_engine->setLocale(locale);
+    // An engine that cannot switch keeps its old (often English) voice.
+    m_voiceAccepted = m_engine->locale().language() == locale.language() &&
+                      !m_engine->availableVoices().isEmpty();
+}
+
+void SpeechWorker::say(const QString& text)
+{
+    if (!m_engine || !m_voiceAccepted)
+        return;
+    m_engine->stop();
+    m_engine->say(text);
+}
+
+void SpeechWorker::stop()
+{
+    if (m_engine)
+        m_engine->stop();
+}
+
+void SpeechWorker::onStateChanged(int state)
+{
+    const bool speaking = state == QTextToSpeech::Speaking;
+    if (speaking == m_speaking)
+        return;
+    m_speaking = speaking;
+    Q_EMIT speakingChanged(speaking);
+}

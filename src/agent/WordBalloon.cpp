@@ -1,0 +1,112 @@
+#include "agent/WordBalloon.h"
+
+#include "agent/AlphaRegion.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+
+constexpr int kPointSize = 11;
+constexpr int kMinTextWidth = 40;
+constexpr qreal kBorderWidth = 1.5;
+const QColor kFill(0xff, 0xfd, 0xf3);
+const QColor kBorder(0x3a, 0x3a, 0x40);
+const QColor kInk(0x1d, 0x1d, 0x22);
+
+constexpr int kTextFlags = Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop;
+
+} // namespace
+
+WordBalloon::WordBalloon(QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                          Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint |
+                          Qt::WindowTransparentForInput),
+      m_font(QStringLiteral("Liberation Sans"), kPointSize)
+{
+    setObjectName(QStringLiteral("WordBalloon"));
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+    m_font.setStyleHint(QFont::SansSerif);
+    setFont(m_font);
+}
+
+void WordBalloon::setText(const QString& text)
+{
+    m_text = text;
+    update();
+}
+
+QSize WordBalloon::bodySize() const
+{
+    const QFontMetrics metrics(m_font);
+    const QRect bounds =
+        metrics.boundingRect(QRect(0, 0, kMaxTextWidth, 10000), kTextFlags, m_text);
+    const int width = std::max(bounds.width(), kMinTextWidth);
+    // A little slack so drawing wraps exactly where measuring did.
+    return {width + 2 * kPadding + 2, bounds.height() + 2 * kPadding};
+}
+
+void WordBalloon::place(const BalloonPlacement::Result& placement)
+{
+    m_placement = placement;
+    setGeometry(placement.window);
+    QImage shape(placement.window.size(), QImage::Format_ARGB32_Premultiplied);
+    shape.fill(Qt::transparent);
+    QPainter painter(&shape);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillPath(outline(), Qt::black);
+    painter.strokePath(outline(), QPen(Qt::black, kBorderWidth));
+    painter.end();
+    setMask(alphaRegion(shape));
+    update();
+}
+
+QPainterPath WordBalloon::outline() const
+{
+    const QPoint origin = m_placement.window.topLeft();
+    const QRectF body = QRectF(m_placement.body.translated(-origin)).adjusted(1, 1, -1, -1);
+    const QPointF tip = m_placement.tailTip - origin;
+    const QPointF base = m_placement.tailBase - origin;
+    // The tail's root runs along the body edge it leaves from.
+    const bool horizontal = m_placement.side == BalloonPlacement::Side::Left ||
+                            m_placement.side == BalloonPlacement::Side::Right;
+    const QPointF across = horizontal ? QPointF(0, BalloonPlacement::kTailHalfWidth)
+                                      : QPointF(BalloonPlacement::kTailHalfWidth, 0);
+    // Start the tail a little inside the body so the two shapes join cleanly.
+    const QPointF inward = (base - tip) / std::max(1.0, QLineF(base, tip).length()) * 3.0;
+
+    QPainterPath box;
+    box.addRoundedRect(body, BalloonPlacement::kCornerRadius, BalloonPlacement::kCornerRadius);
+    QPainterPath tail;
+    tail.moveTo(base + inward - across);
+    tail.lineTo(tip);
+    tail.lineTo(base + inward + across);
+    tail.closeSubpath();
+    return box.united(tail).simplified();
+}
+
+QRect WordBalloon::textRect() const
+{
+    const QRect body = m_placement.body.translated(-m_placement.window.topLeft());
+    return body.adjusted(kPadding, kPadding, -kPadding, -kPadding);
+}
+
+void WordBalloon::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(rect(), Qt::transparent);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QPainterPath path = outline();
+    painter.fillPath(path, kFill);
+    painter.strokePath(path, QPen(kBorder, kBorderWidth));
+    painter.setPen(kInk);
+    painter.setFont(m_font);
+    painter.drawText(textRect(), kTextFlags, m_text);
+}
