@@ -3,9 +3,10 @@
 #include "app/SentenceScheduler.h"
 #include "settings/PlaybackState.h"
 
+#include <QColor>
+#include <QPointer>
 #include <QRect>
 #include <QWidget>
-
 #include <functional>
 #include <memory>
 
@@ -13,8 +14,10 @@ class AgentControl;
 class Character;
 class Corpus;
 class Desktop;
+class DragHandles;
 class Form2;
 class Form4;
+class QFrame;
 class QLabel;
 class QTimer;
 class SettingsStore;
@@ -54,15 +57,22 @@ public:
     void Image1_MouseMove();
 
     // The strip's left edge in twips (the "left" setting).
-    double leftTwips() const;
+    double leftTwips() const { return m_leftTwips; }
     void setLeftTwips(double twips);
     // Full height (340 twips) or collapsed (20 twips).
     bool isFullHeight() const { return m_fullHeight; }
+    // Top of the English line in twips: 400 parked, 60 in view.
+    int label2TopTwips() const { return m_label2Top; }
+    // The colour Timer2 has drawn over the collapsed strip; invalid when clear.
+    QColor stripMarkColor() const { return m_markColor; }
+    // The start-up window while it is up; null once it is gone.
+    Form4* startupWindow() const;
 
     // Brings the strip and the character to the front (a second start asks).
     void activate();
 
-    // The missing-string message; tests replace it to answer it.
+    // The missing-string message; tests replace it to answer it. An empty
+    // handler brings back the message box.
     using MessageHandler = std::function<void(const QString& text)>;
     void setMessageHandler(MessageHandler handler);
 
@@ -72,9 +82,10 @@ public:
     Form2& menuHolder();
 
     // Controls, named as in the layout; each also carries its objectName.
+    QFrame* const Shape1;
+    QLabel* const Label3;
     QLabel* const Label1;
     QLabel* const Label2;
-    QLabel* const Label3;
     QLabel* const Label4;
     StripPicture* const Image1;
     QTimer* const Timer1;
@@ -98,10 +109,30 @@ public:
     qint16 mintScrollStep = 0;
     qint16 mintStripColor = 0;
 
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
 private:
+    void buildLayout();
+    void placeTwips(QWidget* widget, int left, int top, int width, int height);
+    int pixelsX(double twips) const;
+    int pixelsY(double twips) const;
+
+    void loadCharacter();
+    void placeStartupWindow();
+    void makeTopmost();
+    void placeCharacter();
+    void unloadStartupWindow();
+
+    void applyAutoHide(qint16 countdown);
+    void countdownActions(qint16 countdown);
+    void stepItalianFirst(int italianTicks, int englishTicks);
+    void stepEnglishFirst(int italianTicks, int englishTicks);
+    void endCycle();
+    void speakAndWave();
+
+    void setFullHeight(bool full);
+    void setLabel2Top(int twips);
+    void drawStripMark(const QColor& color);
+    void clearStripMark();
+
     PlaybackState& m_state;
     const Corpus& m_corpus;
     SettingsStore& m_store;
@@ -110,5 +141,13 @@ private:
     SentenceScheduler m_scheduler;
     MessageHandler m_messageHandler;
     std::unique_ptr<Form2> m_form2;
+    QPointer<Form4> m_form4;
+    DragHandles* const m_dragHandles;
+    // Drawn above every control, like graphics on the form's surface.
+    QWidget* const m_stripMark;
+    QColor m_markColor;
+    double m_leftTwips = 0.0;
+    int m_label2Top = 0;
     bool m_fullHeight = true;
+    bool m_messageOpen = false;
 };

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QWidget>
+
+// The small picture at the strip's right end that opens the popup menu. It
+// reports every pointer movement over it, with or without a button held;
+// while disabled it reports nothing.
+class StripPicture : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit StripPicture(QWidget* parent = nullptr);
+
+    // Size of the picture itself, inside its one-pixel border.
+    static constexpr int kPictureSize = 16;
+
+    QSize sizeHint() const override;
+
+Q_SIGNALS:
+    void mouseMoved();
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+};
