@@ -2,7 +2,6 @@
 
 #include <QPointer>
 #include <QWidget>
-
 #include <functional>
 
 class Form1;
@@ -23,6 +22,10 @@ public:
     // Opens the menu with its top-right corner at `globalTopRight` and
     // returns when it closes (the chosen command has then run).
     void popup(const QPoint& globalTopRight);
+    // Where a menu of `menuSize` opens so that its top-right corner is at
+    // `globalTopRight`, kept inside `screen`.
+    static QPoint menuTopLeft(const QPoint& globalTopRight, const QSize& menuSize,
+                              const QRect& screen);
 
     void mnu_sysset_Click(); // Settings dialog
     void mnu_hlp_Click();    // read aloud off / on

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QDialog>
-
 #include <array>
 
 class Form1;
@@ -23,6 +22,7 @@ public:
 
     void Form_Load();   // fill the controls from the playback state
     void Form_Unload(); // apply, and store under "Save setting while exit"
+                        // (runs once, when the window closes)
 
     void Check1_Click();
     void Check3_Click();
@@ -51,9 +51,14 @@ public:
     QCheckBox* const Check4;
     QCheckBox* const Check5;
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
+    // Closing by the close box, the window menu or Escape all end here, so
+    // the unload steps cannot be skipped.
+    void done(int result) override;
 
 private:
+    void buildControls();
+    void applyTabOrder();
+
     Form1& m_form1;
+    bool m_unloaded = false;
 };

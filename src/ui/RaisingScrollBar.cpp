@@ -1,0 +1,43 @@
+#include "ui/RaisingScrollBar.h"
+
+RaisingScrollBar::RaisingScrollBar(QWidget* parent) : QScrollBar(Qt::Vertical, parent)
+{
+    // High values sit at the top, so the thumb (when there is room for one)
+    // moves the way the arrows say.
+    setInvertedAppearance(true);
+    setFocusPolicy(Qt::TabFocus);
+    connect(this, &QAbstractSlider::actionTriggered, this, &RaisingScrollBar::reverseStep);
+}
+
+// A plain vertical scroll bar lowers its value from the top arrow and from
+// the track above the thumb; here those are the "more" controls. The slider
+// position has been moved but not yet applied when actionTriggered arrives,
+// so it can be redirected.
+void RaisingScrollBar::reverseStep(int action)
+{
+    switch (action) {
+    case SliderSingleStepSub:
+        setSliderPosition(value() + singleStep());
+        break;
+    case SliderSingleStepAdd:
+        setSliderPosition(value() - singleStep());
+        break;
+    case SliderPageStepSub:
+        setSliderPosition(value() + pageStep());
+        break;
+    case SliderPageStepAdd:
+        setSliderPosition(value() - pageStep());
+        break;
+    default:
+        break;
+    }
+}
+
+void RaisingScrollBar::wheelEvent(QWheelEvent* event)
+{
+    // Scroll bars scroll content down when the wheel turns towards the user;
+    // an up/down control should count down instead.
+    setInvertedControls(false);
+    QScrollBar::wheelEvent(event);
+    setInvertedControls(true);
+}
