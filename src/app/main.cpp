@@ -1,6 +1,13 @@
+#include "agent/AgentControl.h"
+#include "app/Desktop.h"
+#include "app/Form1.h"
+#include "app/SingleInstance.h"
+#include "content/Corpus.h"
+#include "settings/PlaybackState.h"
+#include "settings/SettingsStore.h"
+
 #include <QApplication>
 #include <QByteArray>
-
 #include <cstdio>
 #include <cstdlib>
 
@@ -58,5 +65,21 @@ int main(int argc, char* argv[])
     qInstallMessageHandler(previous);
     QApplication::setApplicationDisplayName(QStringLiteral("Quorvel"));
 
-    return EXIT_SUCCESS;
+    // Before anything else: a second start only brings the first copy forward.
+    SingleInstance instance;
+    if (!instance.claim())
+        return EXIT_SUCCESS;
+
+    // The strip ends only through its Exit command.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    PlaybackState state;
+    const Corpus corpus;
+    SettingsStore store; // $XDG_CONFIG_HOME/Brix.conf: it names its file itself
+    AgentControl agent;
+    Desktop desktop;
+    Form1 form1(state, corpus, store, agent, desktop);
+    QObject::connect(&instance, &SingleInstance::activateRequested, &form1, &Form1::activate);
+    form1.Form_Load();
+    return QApplication::exec();
 }

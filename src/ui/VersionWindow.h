@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-class QLabel;
+class VersionPicture;
 
 // A borderless 210x280 window titled "Version" that shows the version
 // picture; a click anywhere on it is a click on the picture (Image1_Click).
@@ -14,7 +14,10 @@ public:
 
     virtual void Image1_Click() = 0;
 
-    QLabel* const Image1;
+    // Closes the window and deletes it once control is back in the event loop.
+    void unload();
+
+    VersionPicture* const Image1;
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

@@ -1,0 +1,117 @@
+#include "app/SingleInstance.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QLocalSocket>
+#include <QStandardPaths>
+#include <QThread>
+
+namespace {
+
+constexpr int kRetryPauseMs = 50;
+constexpr int kWriteTimeoutMs = 1000;
+// A request is one short word; anything longer is not ours.
+constexpr qsizetype kMaxRequestBytes = 64;
+
+QString userName()
+{
+    QString name = qEnvironmentVariable("USER");
+    if (name.isEmpty())
+        name = qEnvironmentVariable("USERNAME");
+    return name.isEmpty() ? QStringLiteral("user") : name;
+}
+
+} // namespace
+
+SingleInstance::Names SingleInstance::userNames()
+{
+#ifdef Q_OS_WIN
+    // The temporary folder is per user; pipe names are not, so they carry the user.
+    const QString base = QStringLiteral("quorvel-") + userName();
+    return {QDir::temp().filePath(base + QStringLiteral(".lock")), base};
+#else
+    // The runtime folder is private to the user (0700), so nobody else can
+    // take or squat on these names. A full path is used as the socket as is.
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (dir.isEmpty())
+        dir = QDir::tempPath() + QStringLiteral("/quorvel-") + userName();
+    QDir().mkpath(dir);
+    return {QDir(dir).filePath(QStringLiteral("quorvel.lock")),
+            QDir(dir).filePath(QStringLiteral("quorvel.socket"))};
+#endif
+}
+
+SingleInstance::SingleInstance(Names names, QObject* parent)
+    : QObject(parent), m_names(std::move(names)), m_lock(m_names.lockFile)
+{
+    // The lock is held for the whole run: its age says nothing. A lock left by
+    // a copy that died is recognised by its process id instead.
+    m_lock.setStaleLockTime(0);
+    m_server.setSocketOptions(QLocalServer::UserAccessOption);
+    connect(&m_server, &QLocalServer::newConnection, this, &SingleInstance::onNewConnection);
+}
+
+SingleInstance::~SingleInstance() = default;
+
+bool SingleInstance::claim()
+{
+    const QDeadlineTimer deadline(m_names.connectTimeoutMs);
+    do {
+        if (m_lock.tryLock(0))
+            return becomePrimary();
+        // No lock can be made there at all (no such folder, no permission):
+        // better one copy too many than a tutor that never starts.
+        if (m_lock.error() != QLockFile::LockFailedError)
+            return becomePrimary();
+        if (askPrimaryToActivate(static_cast<int>(deadline.remainingTime())))
+            return false;
+        if (!deadline.hasExpired())
+            QThread::msleep(kRetryPauseMs);
+    } while (!deadline.hasExpired());
+
+    // The lock is there but nobody answers: a lock file we cannot read (cut
+    // short by a crash, say). The lock file refuses removal while its
+    // owner is alive, so this only clears a dead one.
+    if (m_lock.removeStaleLockFile() && m_lock.tryLock(0))
+        return becomePrimary();
+    return false;
+}
+
+bool SingleInstance::becomePrimary()
+{
+    // We hold the lock, so a socket file still there was left by a copy that died.
+    QLocalServer::removeServer(m_names.serverName);
+    // Without the socket a later start cannot bring us forward, but we still run.
+    m_server.listen(m_names.serverName);
+    return true;
+}
+
+bool SingleInstance::askPrimaryToActivate(int timeoutMs)
+{
+    QLocalSocket socket;
+    socket.connectToServer(m_names.serverName);
+    if (!socket.waitForConnected(qMax(timeoutMs, 0)))
+        return false;
+    socket.write(kActivateRequest);
+    socket.write("\n");
+    socket.waitForBytesWritten(kWriteTimeoutMs);
+    socket.disconnectFromServer();
+    if (socket.state() != QLocalSocket::UnconnectedState)
+        socket.waitForDisconnected(kWriteTimeoutMs);
+    return true;
+}
+
+void SingleInstance::onNewConnection()
+{
+    while (QLocalSocket* socket = m_server.nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+            if (!socket->canReadLine() && socket->bytesAvailable() < kMaxRequestBytes)
+                return;
+            const QByteArray line = socket->readLine(kMaxRequestBytes).trimmed();
+            socket->disconnectFromServer();
+            if (line == kActivateRequest)
+                Q_EMIT activateRequested();
+        });
+    }
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QLocalServer>
+#include <QLockFile>
+#include <QObject>
+#include <QString>
+#include <memory>
+
+// Keeps one copy of the tutor per user. The first copy holds a lock file and
+// listens on a per-user local socket; a later copy finds the lock, asks the
+// first one to come to the front and then ends.
+class SingleInstance : public QObject {
+    Q_OBJECT
+
+public:
+    // Where the lock file and the socket live. The defaults are per user;
+    // tests pass private ones.
+    struct Names {
+        QString lockFile;
+        QString serverName;
+        // How long a later copy keeps trying to reach the first one, which
+        // may have taken the lock an instant ago and not be listening yet.
+        int connectTimeoutMs = 3000;
+    };
+
+    static Names userNames();
+
+    explicit SingleInstance(Names names = userNames(), QObject* parent = nullptr);
+    ~SingleInstance() override;
+
+    // True when this is the first copy (it now holds the lock and listens);
+    // false when another copy runs and has been asked to activate itself.
+    bool claim();
+
+    bool isListening() const { return m_server.isListening(); }
+
+    static constexpr char kActivateRequest[] = "activate";
+
+Q_SIGNALS:
+    // Another start of the program asked this copy to come to the front.
+    void activateRequested();
+
+private:
+    bool becomePrimary();
+    bool askPrimaryToActivate(int timeoutMs);
+    void onNewConnection();
+
+    Names m_names;
+    QLockFile m_lock;
+    QLocalServer m_server;
+};
