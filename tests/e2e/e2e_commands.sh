@@ -1,0 +1,150 @@
+#!/usr/bin/env bash
+# The popup menu and the Settings dialog as a person uses them: the pointer
+# on the strip's picture opens the menu, "Settings..." opens the dialog,
+# "Entire" and "Sequence" are clicked, the dialog is closed (Escape: there is
+# no window manager to press a close box), and Exit stores what it should. A
+# second run continues the course from the stored position.
+#
+# Usage: e2e_commands.sh PATH-TO-QUORVEL
+
+source "$(dirname "$0")/lib.sh"
+
+program=${1:?usage: e2e_commands.sh PATH-TO-QUORVEL}
+
+e2e_init
+start_xvfb 1280x800x24 || {
+    fail "Xvfb starts"
+    finish
+}
+
+# Starts the program and waits for the strip and for the welcome to end.
+start_tutor()
+{
+    start_program "$program"
+    strip=$(wait_for_window Form1 20)
+    [[ -n $strip ]] || return 1
+    sleep 5 # the welcome scrolls in for about 4.2 s
+    read -r sx sy sw sh < <(window_geometry "$strip")
+}
+
+# The menu picture is the last 18 pixels of the strip (6840..7110 twips).
+open_menu()
+{
+    local px=$((sx + sw - 12)) py=$((sy + sh / 2))
+    xdotool mousemove "$((px - 3))" "$py"
+    sleep 0.2
+    xdotool mousemove "$px" "$py" # no click: moving over it is enough
+    menu=$(wait_for_window file 5)
+    [[ -n $menu ]] || return 1
+    read -r mx my mw mh < <(window_geometry "$menu")
+}
+
+# Items by their place in the menu: the first row and the last row.
+pick_settings()
+{
+    xdotool mousemove "$((mx + mw / 2))" "$((my + 10))"
+    sleep 0.2
+    xdotool click 1
+}
+
+pick_exit()
+{
+    xdotool mousemove "$((mx + mw / 2))" "$((my + mh - 11))"
+    sleep 0.2
+    xdotool click 1
+}
+
+setting_is() { [[ $(read_setting "$1") == "$2" ]]; }
+
+# A control of the dialog, by its place in the dialog's client area.
+click_in_dialog()
+{
+    xdotool mousemove "$((dx + $1))" "$((dy + $2))"
+    sleep 0.2
+    xdotool click 1
+    sleep 0.2
+}
+
+# --- first run: the menu opens under the strip's right end ---------------
+if ! start_tutor; then
+    fail "the strip (window Form1) is mapped"
+    finish
+fi
+first_left=$(read_setting left)
+
+if open_menu; then
+    pass "the pointer over the picture opens the menu (no click)"
+    check "the menu's top-right corner is at the strip's right end ($((mx + mw)) vs $((sx + sw - 3)))" \
+        test "$((mx + mw))" -ge "$((sx + sw - 4))" -a "$((mx + mw))" -le "$((sx + sw))"
+    check "the menu opens just below the strip" test "$my" -ge "$((sy + sh))" -a "$my" -le "$((sy + sh + 2))"
+    screenshot commands-menu
+else
+    fail "the pointer over the picture opens the menu"
+    finish
+fi
+
+# --- Settings: Entire and Sequence ---------------------------------------
+pick_settings
+dialog=$(wait_for_window 'Setting\.\.\.' 5)
+if [[ -z $dialog ]]; then
+    fail "Settings... opens the dialog \"Setting...\""
+    finish
+fi
+pass "Settings... opens the dialog \"Setting...\""
+read -r dx dy dw dh < <(window_geometry "$dialog")
+check "the dialog's client area is 336 x 389" test "$dw" = 336 -a "$dh" = 389
+check "the dialog opens at (screen width / 2 - 4000, screen height / 2 - 3000) twips" \
+    test "$dx" = 373 -a "$dy" = 200
+
+# The strip's picture is disabled while the dialog is open: no menu.
+xdotool mousemove "$((sx + sw - 15))" "$((sy + sh / 2))"
+sleep 0.2
+xdotool mousemove "$((sx + sw - 12))" "$((sy + sh / 2))"
+sleep 0.5
+check "no menu opens while the dialog is open" no_window file
+
+click_in_dialog 50 33  # Option1(0) "Entire"
+click_in_dialog 60 265 # Option2(1) "Sequence"
+screenshot commands-settings
+xdotool key Escape
+check "Escape closes the dialog" wait_for_no_window 'Setting\.\.\.' 5
+check "closing stores the topic (guage = 0, Entire)" poll 5 setting_is guage 0
+check "closing stores the play mode (rd = 1, Sequence)" setting_is rd 1
+
+# --- Exit -----------------------------------------------------------------
+if open_menu; then
+    pass "the menu opens again after the dialog closed"
+    pick_exit
+else
+    fail "the menu opens again after the dialog closed"
+fi
+if wait_for_exit "$PROGRAM_PID" 10; then
+    check "Exit ends the program with status 0" test "$EXIT_STATUS" = 0
+else
+    fail "Exit ends the program"
+fi
+check "Exit stores voice = 1" test "$(read_setting voice)" = 1
+check "Exit stores left (not dragged: still $first_left)" test "$(read_setting left)" = "$first_left"
+stored=$(read_setting guagen)
+# Going from topic 1 to Entire with the schedule kept restarts the course.
+check "Exit stores the course position from its start (guagen = $stored)" \
+    test "${stored:-0}" -ge 10101 -a "${stored:-0}" -le 10103
+
+# --- second run: the course goes on from there ---------------------------
+if ! start_tutor; then
+    fail "the strip comes back on the second run"
+    finish
+fi
+sleep 10 # a pair plays
+if open_menu; then
+    screenshot commands-second-run
+    pick_exit
+    wait_for_exit "$PROGRAM_PID" 10 || fail "Exit ends the second run"
+else
+    fail "the menu opens on the second run"
+fi
+again=$(read_setting guagen)
+check "the second run continued the course ($stored -> $again)" test "${again:-0}" -gt "${stored:-0}"
+check "the second run kept Entire and Sequence" test "$(read_setting guage)/$(read_setting rd)" = 0/1
+
+finish
