@@ -115,3 +115,9 @@ void SingleInstance::onNewConnection()
         });
     }
 }
+
+void SingleInstance::release()
+{
+    m_server.close();
+    m_lock.unlock();
+}

@@ -34,6 +34,9 @@ public:
 
     bool isListening() const { return m_server.isListening(); }
 
+    // Stops listening and gives the lock up, for a program about to end.
+    void release();
+
     static constexpr char kActivateRequest[] = "activate";
 
 Q_SIGNALS:

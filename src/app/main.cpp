@@ -81,5 +81,11 @@ int main(int argc, char* argv[])
     Form1 form1(state, corpus, store, agent, desktop);
     QObject::connect(&instance, &SingleInstance::activateRequested, &form1, &Form1::activate);
     form1.Form_Load();
-    return QApplication::exec();
+    const int code = QApplication::exec();
+
+    // Exit has already pushed the settings to the disk. End at once rather
+    // than tear the windows down one by one, so that a speech daemon that
+    // does not answer cannot hold the program up.
+    instance.release();
+    std::_Exit(code);
 }
