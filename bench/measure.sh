@@ -32,7 +32,8 @@ now_ms() { date +%s%3N; }
 wait_mapped() {
     local pid=$1 name=$2 start=$3
     for _ in $(seq 2000); do
-        if xdotool search --onlyvisible --pid "$pid" --name "^${name}\$" >/dev/null 2>&1; then
+        # Qt adds the application's display name to a window's title.
+        if [[ -n $(xdotool search --all --onlyvisible --pid "$pid" --name "^${name}( |\$)" 2>/dev/null) ]]; then
             echo $(( $(now_ms) - start ))
             return 0
         fi
@@ -77,7 +78,7 @@ measure_one() {
 }
 
 # median / min / max of the numbers on stdin
-stats() { sort -n | awk '{v[NR]=$1} END {m=(NR%2)?v[(NR+1)/2]:(v[NR/2]+v[NR/2+1])/2; printf "%s %s %s", m, v[1], v[NR]}'; }
+stats() { sort -n | awk '{v[NR]=$1} END {m=(NR%2)?v[(NR+1)/2]:(v[NR/2]+v[NR/2+1])/2; printf "%s %s %s\n", m, v[1], v[NR]}'; }
 
 declare -a app_rows bare_rows
 for i in $(seq "$runs"); do
