@@ -29,7 +29,7 @@ public:
     // The usable screen area around a point.
     using ScreenArea = std::function<QRect(const QPoint&)>;
 
-    static constexpr int kFrameIntervalMs = 30;
+    static constexpr int kFrameIntervalMs = 33;
     static constexpr int kBlinkMinMs = 4000;
     static constexpr int kBlinkMaxMs = 8000;
     // Without a voice the balloon stays for about the time reading takes.

@@ -3,6 +3,7 @@
 #include "agent/AlphaRegion.h"
 
 #include <QPainter>
+#include <cmath>
 
 namespace {
 
@@ -25,18 +26,19 @@ void ParrotArt::paintPart(QPainter& painter, const QString& id) const
     m_renderer.render(&painter, id, m_renderer.boundsOnElement(id));
 }
 
-const QPixmap& ParrotArt::figure(qreal devicePixelRatio) const
+const QPixmap& ParrotArt::layer(const QString& id, qreal devicePixelRatio) const
 {
-    QPixmap& figure = m_figures[qRound(devicePixelRatio * 100)];
-    if (figure.isNull()) {
-        figure = QPixmap(size() * devicePixelRatio);
-        figure.setDevicePixelRatio(devicePixelRatio);
-        figure.fill(Qt::transparent);
-        QPainter painter(&figure);
+    QPixmap& layer =
+        m_layers[id + QLatin1Char('@') + QString::number(qRound(devicePixelRatio * 100))];
+    if (layer.isNull()) {
+        layer = QPixmap(size() * devicePixelRatio);
+        layer.setDevicePixelRatio(devicePixelRatio);
+        layer.fill(Qt::transparent);
+        QPainter painter(&layer);
         painter.setRenderHint(QPainter::Antialiasing);
-        paintPart(painter, kFigure);
+        paintPart(painter, id);
     }
-    return figure;
+    return layer;
 }
 
 void ParrotArt::paint(QPainter& painter, const ParrotPose& pose) const
@@ -51,23 +53,24 @@ void ParrotArt::paint(QPainter& painter, const ParrotPose& pose) const
     painter.scale(pose.scale, pose.scale);
     painter.translate(-kFeet);
 
-    painter.drawPixmap(0, 0, figure(painter.device()->devicePixelRatioF()));
+    const qreal ratio = painter.device()->devicePixelRatioF();
+    painter.drawPixmap(0, 0, layer(kFigure, ratio));
 
     painter.save();
     painter.translate(kShoulder);
     painter.rotate(pose.wingAngle);
     painter.translate(-kShoulder);
-    paintPart(painter, kWing);
+    painter.drawPixmap(0, 0, layer(kWing, ratio));
     painter.restore();
 
     if (pose.eyeOpen < kEyeShut) {
-        paintPart(painter, kEyeClosed);
+        painter.drawPixmap(0, 0, layer(kEyeClosed, ratio));
     } else {
         const QPointF eye = m_renderer.boundsOnElement(kEye).center();
         painter.translate(eye);
         painter.scale(1.0, pose.eyeOpen);
         painter.translate(-eye);
-        paintPart(painter, kEye);
+        painter.drawPixmap(0, 0, layer(kEye, ratio));
     }
     painter.restore();
 }
@@ -80,6 +83,26 @@ QImage ParrotArt::image(const ParrotPose& pose, qreal devicePixelRatio) const
     QPainter painter(&image);
     paint(painter, pose);
     return image;
+}
+
+QRegion ParrotArt::sweptShape(double farthestAngle) const
+{
+    constexpr double kStep = 3.0; // fine enough that no gap opens between two wing positions
+    QImage image = this->image(ParrotPose{}, 1.0);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const double direction = farthestAngle < 0 ? -1.0 : 1.0;
+    for (double angle = 0.0; std::abs(angle) <= std::abs(farthestAngle);
+         angle += direction * kStep) {
+        painter.save();
+        painter.translate(kShoulder);
+        painter.rotate(angle);
+        painter.translate(-kShoulder);
+        paintPart(painter, kWing);
+        painter.restore();
+    }
+    painter.end();
+    return alphaRegion(image);
 }
 
 QRegion ParrotArt::shape(const ParrotPose& pose) const

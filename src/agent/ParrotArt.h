@@ -30,12 +30,17 @@ public:
     QImage image(const ParrotPose& pose, qreal devicePixelRatio) const;
     // The opaque area of the pose at full size, for the window mask.
     QRegion shape(const ParrotPose& pose) const;
+    // The opaque area of the rest pose together with every place the wing
+    // passes through while it turns from 0 to `farthestAngle` degrees.
+    QRegion sweptShape(double farthestAngle) const;
 
 private:
     void paintPart(QPainter& painter, const QString& id) const;
-    const QPixmap& figure(qreal devicePixelRatio) const;
+    // A part drawn once per pixel ratio on its own transparent square, so
+    // frames only move pictures instead of drawing the SVG again.
+    const QPixmap& layer(const QString& id, qreal devicePixelRatio) const;
 
     mutable QSvgRenderer m_renderer;
-    // The parts that never move, drawn once per pixel ratio (in hundredths).
-    mutable QHash<int, QPixmap> m_figures;
+    // Keyed by part and pixel ratio (in hundredths).
+    mutable QHash<QString, QPixmap> m_layers;
 };

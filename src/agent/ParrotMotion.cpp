@@ -6,8 +6,8 @@
 
 namespace {
 
-constexpr double kWaveLift = -110.0;    // wing raised above the back
-constexpr double kWaveSwing = 22.0;     // the to-and-fro around the raised angle
+constexpr double kWaveLift = ParrotMotion::kWaveLift;
+constexpr double kWaveSwing = ParrotMotion::kWaveSwing;
 constexpr double kWaveSwings = 3.0;     // full swings while raised
 constexpr double kWaveRaiseShare = 0.2; // share of the wave spent raising (and lowering)
 constexpr double kHiddenScale = 0.82;

@@ -17,6 +17,10 @@ public:
     static constexpr qint64 kHideMs = 200;
     static constexpr qint64 kWaveMs = 1500;
     static constexpr qint64 kBlinkMs = 180;
+    // The wave lifts the wing to kWaveLift and swings it by kWaveSwing
+    // either way (degrees; negative turns it up over the back).
+    static constexpr double kWaveLift = -110.0;
+    static constexpr double kWaveSwing = 22.0;
 
     static qint64 duration(Kind kind);
 

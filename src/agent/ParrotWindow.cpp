@@ -1,16 +1,9 @@
 #include "agent/ParrotWindow.h"
 
+#include "agent/ParrotMotion.h"
+
 #include <QMouseEvent>
 #include <QPainter>
-#include <cmath>
-
-namespace {
-
-// Cutting a new mask costs a render and a region: only when the wing has
-// moved far enough to change the outline visibly.
-constexpr double kMaskAngleStep = 4.0;
-
-} // namespace
 
 ParrotWindow::ParrotWindow(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
@@ -24,24 +17,27 @@ ParrotWindow::ParrotWindow(QWidget* parent)
     setFocusPolicy(Qt::NoFocus);
     setFixedSize(m_art.size());
     setCursor(Qt::OpenHandCursor);
-    setMask(m_art.shape(m_pose));
+    m_restMask = m_art.shape(m_pose);
+    setMask(m_restMask);
 }
 
 void ParrotWindow::setPose(const ParrotPose& pose)
 {
     if (pose == m_pose)
         return;
+    const bool wasWaving = m_pose.wingAngle != 0.0;
     m_pose = pose;
-    if (std::abs(m_pose.wingAngle - m_maskAngle) >= kMaskAngleStep ||
-        (m_pose.wingAngle == 0.0 && m_maskAngle != 0.0))
-        updateMask();
+    const bool waving = m_pose.wingAngle != 0.0;
+    // While the wing moves, one mask covers its whole sweep: cutting a new
+    // outline for every frame would cost more than drawing the wave.
+    if (waving && !wasWaving) {
+        if (m_waveMask.isEmpty())
+            m_waveMask = m_art.sweptShape(ParrotMotion::kWaveLift - ParrotMotion::kWaveSwing);
+        setMask(m_waveMask);
+    } else if (wasWaving && !waving) {
+        setMask(m_restMask);
+    }
     update();
-}
-
-void ParrotWindow::updateMask()
-{
-    m_maskAngle = m_pose.wingAngle;
-    setMask(m_art.shape(m_pose));
 }
 
 void ParrotWindow::paintEvent(QPaintEvent*)

@@ -18,8 +18,6 @@ public:
     void setPose(const ParrotPose& pose);
     const ParrotPose& pose() const { return m_pose; }
     const ParrotArt& art() const { return m_art; }
-    // Wing angle the current mask was cut for.
-    double maskAngle() const { return m_maskAngle; }
 
 Q_SIGNALS:
     // The user dragged the parrot: where its top-left corner should go.
@@ -32,11 +30,10 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    void updateMask();
-
     ParrotArt m_art;
     ParrotPose m_pose;
-    double m_maskAngle = 0.0;
+    QRegion m_restMask;
+    QRegion m_waveMask; // cut on the first wave
     bool m_dragging = false;
     QPoint m_grabOffset; // pointer position inside the window when grabbed
 };

@@ -2,6 +2,24 @@
 
 #include <QTextToSpeech>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+namespace {
+
+// Starting the engine and choosing a voice go through every voice the
+// daemon offers (espeak-ng has hundreds); hand the memory that took back to
+// the system instead of keeping it for the whole day.
+void releaseFreedMemory()
+{
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
+
+} // namespace
+
 void SpeechWorker::startEngine()
 {
     if (m_engine)
@@ -29,6 +47,7 @@ void SpeechWorker::setLocale(const QLocale& locale)
     // An engine that cannot switch keeps its old (often English) voice.
     m_voiceAccepted = m_engine->locale().language() == locale.language() &&
                       !m_engine->availableVoices().isEmpty();
+    releaseFreedMemory();
 }
 
 void SpeechWorker::say(const QString& text)
