@@ -20,7 +20,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb -displayfd 4 -screen 0 1280x800x24 -nolisten tcp 4>"$work/display" 2>/dev/null &
+Xvfb -noreset -displayfd 4 -screen 0 1280x800x24 -nolisten tcp 4>"$work/display" 2>/dev/null &
 xvfb_pid=$!
 for _ in $(seq 100); do [[ -s "$work/display" ]] && break; sleep 0.05; done
 export DISPLAY=":$(head -n1 "$work/display")"

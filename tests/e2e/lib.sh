@@ -87,7 +87,7 @@ start_xvfb()
     local screen=${1:-1280x800x24}
     local numberFile="$E2E_WORK/display"
     # -displayfd picks the first free display number and writes it to fd 3.
-    Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$numberFile" \
+    Xvfb -noreset -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$numberFile" \
         >"$E2E_WORK/xvfb.log" 2>&1 &
     XVFB_PID=$!
     if ! poll 10 grep -qs '[0-9]' "$numberFile"; then
