@@ -5,104 +5,46 @@
 #include "TestEnvironment.h"
 #include "agent/AgentControl.h"
 #include "app/Form1.h"
-#include "app/StripPicture.h"
 #include "content/Corpus.h"
 #include "settings/SettingsStore.h"
 
 #include <QMap>
 #include <QSettings>
-#include <QStringList>
 #include <QTimer>
-#include <memory>
-#include <optional>
 
-// A caption strip on a fake 1024x768 desktop (15 twips to the pixel) with a
-// recording character, its settings file in a temporary folder and the
-// missing-string message answered by the test. The QTimers are stopped
-// after start-up: tests call the handlers themselves.
+// A caption strip on a fake 1024x768 desktop (15 twips a pixel), its settings
+// in a temporary folder. Its timers never run: tests call the handlers.
 class StripRig {
 public:
     using Stored = QMap<QString, QString>;
+    enum Flag { NoTexts = 1, NoCharacter = 2 };
 
-    struct Options {
-        // Written to the settings file first, as an earlier run would have
-        // left it (with the first-run marker); empty means a first run.
-        Stored stored;
-        // Stands in for the built-in dialogues.
-        std::optional<Corpus> corpus;
-        bool withCharacter = true;
-        double twipsPerPixel = 15.0;
-
-        Options& storing(Stored values)
-        {
-            stored = std::move(values);
-            return *this;
-        }
-        Options& reading(Corpus replacement)
-        {
-            corpus = std::move(replacement);
-            return *this;
-        }
-        Options& withoutCharacter()
-        {
-            withCharacter = false;
-            return *this;
-        }
-        Options& atTwipsPerPixel(double twips)
-        {
-            twipsPerPixel = twips;
-            return *this;
-        }
-    };
-
-    StripRig() : StripRig(Options{}) {}
-    explicit StripRig(Options options)
-        : m_written(writeStored(options.stored)), desktop(fakeDesktop(options.twipsPerPixel)),
-          corpus(options.corpus ? std::move(*options.corpus) : Corpus()),
-          agent([this, with = options.withCharacter](const QString& id, const QString& location) {
+    // `stored` is written as an earlier run left it; empty means a first run.
+    explicit StripRig(const Stored& stored = {}, int flags = 0)
+        : seeded(seed(stored)), corpus(flags & NoTexts ? Corpus(QByteArray("{}")) : Corpus()),
+          agent([this, flags](const QString& id, const QString& location) {
               log << QStringLiteral("Load:%1:%2").arg(id, location);
-              if (!with || id != QLatin1String("Peedy"))
-                  return std::unique_ptr<Character>();
-              return std::unique_ptr<Character>(std::make_unique<RecordingCharacter>(&log));
+              return flags & NoCharacter ? nullptr : std::make_unique<RecordingCharacter>(&log);
           }),
           form(state, corpus, store, agent, desktop)
     {
-        store.setWriteObserver(
-            [this](const QString& key, const QString&) { log << QStringLiteral("write:") + key; });
+        store.setWriteObserver([this](auto& key, auto&) { log << "write:" + key; });
         form.setMessageHandler([this](const QString& text) { messages << text; });
     }
 
     void start()
     {
         form.Form_Load();
-        stopTimers();
+        form.Timer1->stop();
+        form.Timer2->stop();
     }
-
-    void stopTimers()
-    {
-        for (QTimer* timer : {form.Timer1, form.Timer2, form.Timer3, form.Timer4, form.Timer5})
-            timer->stop();
-    }
-
-    // Timer1 until the welcome has run out and playback has been started.
-    void runWelcome()
-    {
-        while (state.gintCountdown > 1 || !form.Timer5->isActive()) {
-            form.Timer1_Timer();
-            if (state.gintCountdown == 1 && !form.Image1->isEnabled())
-                break;
-        }
-        stopTimers();
-    }
-
-    // Pointer somewhere, then one Timer1 tick to sample it.
+    // Moves the pointer; one Timer1 tick samples it.
     void pointAt(const QPoint& p)
     {
         desktop.cursor = p;
         form.Timer1_Timer();
     }
-
-    // A strip with auto-hide on, collapsed because the pointer is away.
+    // Auto-hide on and the pointer away: the strip collapses.
     void collapse()
     {
         state.gintCountdown = 1;
@@ -110,40 +52,25 @@ public:
         pointAt({500, 400});
     }
 
-    TestEnvironment env;
-
-private:
-    bool writeStored(const Stored& stored)
-    {
-        if (stored.isEmpty())
-            return false;
-        QSettings file(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Brix"),
-                       QString());
-        file.beginGroup(QStringLiteral("Italian"));
-        file.setValue(QStringLiteral("xxx"), QStringLiteral("1"));
-        for (auto it = stored.cbegin(); it != stored.cend(); ++it)
-            file.setValue(it.key(), it.value());
-        file.endGroup();
-        file.sync();
-        return true;
-    }
-
-    static FakeDesktop fakeDesktop(double twipsPerPixel)
-    {
-        FakeDesktop fake;
-        fake.twipsPerPixel = twipsPerPixel;
-        return fake;
-    }
-
-    bool m_written;
-
-public:
+    TestEnvironment env; // first: the settings file goes in its folder
+    const bool seeded;
     FakeDesktop desktop;
     PlaybackState state;
     Corpus corpus;
     SettingsStore store;
-    QStringList log;
+    QStringList log; // calls on the character and writes to the store
     QStringList messages;
     AgentControl agent;
     Form1 form;
+
+private:
+    static bool seed(const Stored& stored)
+    {
+        QSettings file(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Brix"));
+        for (auto [key, value] : stored.asKeyValueRange())
+            file.setValue("Italian/" + key, value);
+        if (!stored.isEmpty())
+            file.setValue("Italian/xxx", "1"); // the first-run marker
+        return true;
+    }
 };
