@@ -59,6 +59,7 @@ private Q_SLOTS:
     void fallback_data();
     void fallback();
     void damagedThenUnwritable();
+    void lostMarkerKeepsStoredValues();
 };
 
 void TestSettings::firstRunThenSaveSettings()
@@ -165,6 +166,25 @@ void TestSettings::damagedThenUnwritable()
     QVERIFY(QDir(file).removeRecursively() && QFile::rename(file + "~", file));
     QVERIFY(s.store.flush());
     QVERIFY(fileLines(file).contains("left=4321.5") && fileLines(file).contains("n=7"));
+}
+
+// A file cut short loses "xxx", which sorts last: that must not wipe the
+// learner's values as if this were a first run.
+void TestSettings::lostMarkerKeepsStoredValues()
+{
+    TestEnvironment env;
+    Session{}.store.flush();
+    QSettings file(env.settingsFile(), QSettings::IniFormat);
+    file.setValue("Italian/guagen", "10517");
+    file.setValue("Italian/n", "7");
+    file.remove("Italian/xxx");
+    file.remove("Italian/visi");
+    file.sync();
+    Session s;
+    QCOMPARE(s.writes, Writes({{"visi", "0"}, {"xxx", "1"}}));
+    QCOMPARE(s.state.gintNextSentence, qint16(10517));
+    QCOMPARE(s.state.gintRepeats, qint16(7));
+    QCOMPARE(s.state.gstrFirstRun, QString("1"));
 }
 
 QTEST_MAIN(TestSettings)

@@ -104,6 +104,10 @@ QString SettingsStore::value(const QString& key) const
 void SettingsStore::writeFirstRunValues(float left)
 {
     for (const SettingKey& key : SettingKeys::kTable) {
+        // A file that lost its marker (cut short, or edited by hand) still
+        // holds the learner's values: fill in only what is missing.
+        if (key.kind != SettingKind::Marker && !value(keyName(key)).isEmpty())
+            continue;
         switch (key.kind) {
         case SettingKind::Integer:
             write(key, QString::number(key.firstRun));
