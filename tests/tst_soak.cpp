@@ -93,17 +93,17 @@ struct Day {
             collapses += wasFull && !open;
             reopenings += !wasFull && open;
         }
-        if (i == 4 && before.gintCycle >= before.gintRepeats)
+        if (i == 4 && before.gintPhase == 0 && before.gintCycle >= before.gintRepeats)
             checkLoad(before);
-        // Counters stay in range; a line moves only in its own phase (once the cycle running
-        // when the choices changed is over: fewer seconds or repetitions cut it short).
+        // Counters stay in range; a line moves only while it is shown (its waiting phase and
+        // the step that clears it), also when Settings shortened the cycle that was running.
         const auto in = [](int value, int low, int high) { return value >= low && value <= high; };
         const int italianPhase = state.gintLanguageOrder == 1 ? 1 : 3;
         if (!in(state.gintTick, 0, kMaxTick) || !in(state.gintCycle, 0, 12) ||
             !in(state.gintPhase, 0, 4) || !in(state.gintCountdown, 1, 70) ||
             !in(form.mintScrollStep, 0, 35) || !in(form.label2TopTwips(), 60, 400) ||
-            (loads > 2 && ((form.Timer4->isActive() && state.gintPhase != italianPhase) ||
-                           (form.Timer3->isActive() && state.gintPhase != 4 - italianPhase))))
+            (form.Timer4->isActive() && !in(state.gintPhase, italianPhase, italianPhase + 1)) ||
+            (form.Timer3->isActive() && !in(state.gintPhase, 4 - italianPhase, 5 - italianPhase)))
             fail(QStringLiteral("a counter or a moving line went astray"));
     }
 

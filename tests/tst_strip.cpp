@@ -28,6 +28,7 @@ private Q_SLOTS:
     void startup();
     void displayCycle_data();
     void displayCycle();
+    void settingsChangedMidCycle();
     void missingString();
     void autoHide_data();
     void autoHide();
@@ -224,6 +225,34 @@ void TestStrip::menuPicture()
     QApplication::sendEvent(rig.form.Image1, &move);
     // Its top-right corner 7110 twips across the strip and 350 twips down.
     QCOMPARE(menu.topRight(), QPoint(100 + 473, 23));
+}
+
+// Settings closed mid-cycle with fewer repetitions or a shorter time: the pair
+// on show stays, and a line whose time is up does not slide back in.
+void TestStrip::settingsChangedMidCycle()
+{
+    StripRig rig({{"rd", "1"}, {"guage", "0"}, {"guagen", "10101"}, {"n", "2"}, {"etime", "15"}});
+    rig.start();
+    Form1& form = rig.form;
+    rig.state.gintCountdown = 1;
+    const auto tickUntil = [&](auto done) {
+        for (int i = 0; i < 1000 && !done(); ++i)
+            form.Timer5_Timer();
+        return done();
+    };
+    QVERIFY(tickUntil([&] { return rig.state.gintCycle == 1 && rig.state.gintPhase == 1; }));
+    const QString italian = form.mstrItalian;
+    rig.state.gintRepeats = 1;
+    form.Timer5_Timer();
+    QCOMPARE(form.mstrItalian, italian);
+
+    QVERIFY(tickUntil([&] { return rig.state.gintPhase == 3; }));
+    QVERIFY(form.Timer3->isActive());
+    rig.state.gintItalianTime = 5;
+    QVERIFY(tickUntil([&] { return rig.state.gintPhase == 0; }));
+    QVERIFY(!form.Timer3->isActive());
+    QCOMPARE(form.Label2->text(), QString(" "));
+    QCOMPARE(form.label2TopTwips(), 400);
 }
 
 QTEST_MAIN(TestStrip)

@@ -506,7 +506,9 @@ void Form1::Timer5_Timer()
     if (m_messageOpen)
         return;
     m_state.gintTick = increment(m_state.gintTick);
-    if (m_state.gintCycle >= m_state.gintRepeats) {
+    // A new pair only between cycles: lowering the repetitions in Settings
+    // must not swap the pair under a line that is still showing.
+    if (m_state.gintPhase == 0 && m_state.gintCycle >= m_state.gintRepeats) {
         m_state.gintCycle = 0;
         Load_Sentence_Pair();
     }
@@ -533,7 +535,7 @@ void Form1::stepItalianFirst(int italianTicks, int englishTicks)
             phase = 2;
         break;
     case 2:
-        setCaption(Label1, kCleared);
+        clearItalianLine();
         enable(Timer3);
         phase = 3;
         break;
@@ -542,8 +544,7 @@ void Form1::stepItalianFirst(int italianTicks, int englishTicks)
             phase = 4;
         break;
     case 4:
-        setCaption(Label2, kCleared);
-        setLabel2Top(kLabel2Parked);
+        parkEnglishLine();
         endCycle();
         break;
     default:
@@ -565,8 +566,7 @@ void Form1::stepEnglishFirst(int italianTicks, int englishTicks)
             phase = 2;
         break;
     case 2:
-        setCaption(Label2, kCleared);
-        setLabel2Top(kLabel2Parked);
+        parkEnglishLine();
         enable(Timer4);
         speakAndWave();
         phase = 3;
@@ -576,12 +576,28 @@ void Form1::stepEnglishFirst(int italianTicks, int englishTicks)
             phase = 4;
         break;
     case 4:
-        setCaption(Label1, kCleared);
+        clearItalianLine();
         endCycle();
         break;
     default:
         break;
     }
+}
+
+// A line's time can end before its animation does when Settings shortened
+// it mid-cycle; stop the animation too, or it would bring the line back.
+void Form1::clearItalianLine()
+{
+    Timer4->stop();
+    mintScrollStep = 0;
+    setCaption(Label1, kCleared);
+}
+
+void Form1::parkEnglishLine()
+{
+    Timer3->stop();
+    setCaption(Label2, kCleared);
+    setLabel2Top(kLabel2Parked);
 }
 
 void Form1::endCycle()

@@ -125,6 +125,8 @@ private:
     void countdownActions(qint16 countdown);
     void stepItalianFirst(int italianTicks, int englishTicks);
     void stepEnglishFirst(int italianTicks, int englishTicks);
+    void clearItalianLine();
+    void parkEnglishLine();
     void endCycle();
     void speakAndWave();
 
