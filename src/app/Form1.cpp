@@ -31,15 +31,12 @@
 namespace {
 
 // Layout, in twips: left, top, width, height.
-struct TwipsRect {
-    int left, top, width, height;
-};
-constexpr TwipsRect kLabel1{0, 50, 13280, 280};
-constexpr TwipsRect kLabel2{0, 400, 6650, 330};
-constexpr TwipsRect kLabel3{0, 0, 6300, 10};
-constexpr TwipsRect kLabel4{6840, 15, 405, 330};
-constexpr TwipsRect kImage1{6840, 45, 270, 270};
-constexpr TwipsRect kShape1{0, 15, 7140, 330};
+constexpr Twips::Rect kLabel1{0, 50, 13280, 280};
+constexpr Twips::Rect kLabel2{0, 400, 6650, 330};
+constexpr Twips::Rect kLabel3{0, 0, 6300, 10};
+constexpr Twips::Rect kLabel4{6840, 15, 405, 330};
+constexpr Twips::Rect kImage1{6840, 45, 270, 270};
+constexpr Twips::Rect kShape1{0, 15, 7140, 330};
 constexpr int kWindowWidth = 7155;
 constexpr int kFullHeight = 340;
 constexpr int kCollapsedHeight = 20;
@@ -229,7 +226,7 @@ void Form1::buildLayout()
     outline.setColor(QPalette::WindowText, kOutlineColor);
     Shape1->setPalette(outline);
     Shape1->setAttribute(Qt::WA_TransparentForMouseEvents);
-    placeTwips(Shape1, kShape1.left, kShape1.top, kShape1.width, kShape1.height);
+    placeTwips(Shape1, kShape1);
 
     const QFont font = captionFont();
     for (QLabel* line : {Label1, Label2}) {
@@ -241,15 +238,15 @@ void Form1::buildLayout()
         line->setWordWrap(false);
         line->setTextFormat(Qt::PlainText);
     }
-    placeTwips(Label1, kLabel1.left, kLabel1.top, kLabel1.width, kLabel1.height);
+    placeTwips(Label1, kLabel1);
     setLabel2Top(kLabel2.top);
     fill(Label3, hairlineColor());
-    placeTwips(Label3, kLabel3.left, kLabel3.top, kLabel3.width, kLabel3.height);
+    placeTwips(Label3, kLabel3);
     fill(Label4, stripColor());
-    placeTwips(Label4, kLabel4.left, kLabel4.top, kLabel4.width, kLabel4.height);
+    placeTwips(Label4, kLabel4);
 
     Image1->setObjectName(QStringLiteral("Image1"));
-    placeTwips(Image1, kImage1.left, kImage1.top, kImage1.width, kImage1.height);
+    placeTwips(Image1, kImage1);
 
     m_stripMark->setObjectName(QStringLiteral("stripMark"));
     m_stripMark->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -257,10 +254,10 @@ void Form1::buildLayout()
     m_stripMark->hide();
 }
 
-void Form1::placeTwips(QWidget* widget, int left, int top, int width, int height)
+void Form1::placeTwips(QWidget* widget, const Twips::Rect& place)
 {
-    widget->setGeometry(pixelsX(left), pixelsY(top), std::max(1, pixelsX(width)),
-                        std::max(1, pixelsY(height)));
+    widget->setGeometry(
+        Twips::toPixels(place, m_desktop.twipsPerPixelX(), m_desktop.twipsPerPixelY()));
 }
 
 int Form1::pixelsX(double twips) const

@@ -22,6 +22,9 @@ class QLabel;
 class QTimer;
 class SettingsStore;
 class StripPicture;
+namespace Twips {
+struct Rect;
+}
 
 // The caption strip along the top edge of the screen. It owns the character,
 // the pair on show, the placement of the strip and the five timers.
@@ -111,7 +114,7 @@ public:
 
 private:
     void buildLayout();
-    void placeTwips(QWidget* widget, int left, int top, int width, int height);
+    void placeTwips(QWidget* widget, const Twips::Rect& place);
     int pixelsX(double twips) const;
     int pixelsY(double twips) const;
 

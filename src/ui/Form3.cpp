@@ -3,6 +3,7 @@
 #include "app/Desktop.h"
 #include "app/Form1.h"
 #include "app/Twips.h"
+#include "content/Numbering.h"
 #include "content/Topics.h"
 #include "settings/Module1.h"
 #include "settings/SettingsStore.h"
@@ -20,12 +21,7 @@ namespace {
 
 // Positions and sizes in twips, relative to the client area (or to the frame
 // for the buttons inside a frame).
-struct TwipsBox {
-    int left;
-    int top;
-    int width;
-    int height;
-};
+using TwipsBox = Twips::Rect;
 
 constexpr int kClientWidth = 5040;
 constexpr int kClientHeight = 5835;
@@ -72,7 +68,6 @@ constexpr int kItalianTimeMax = 15;
 constexpr int kEnglishTimeMin = 3;
 constexpr int kEnglishTimeMax = 15;
 
-constexpr qint16 kFirstSentence = 10101;
 // Below this countdown the start-up sequence no longer starts Timer5 itself.
 constexpr qint16 kCountdownStartsCycle = 2;
 
@@ -179,10 +174,7 @@ void Form3::buildControls()
     const double tppX = desktop.twipsPerPixelX();
     const double tppY = desktop.twipsPerPixelY();
     const auto place = [tppX, tppY](QWidget* widget, const TwipsBox& box) {
-        const int left = Twips::toPixels(box.left, tppX);
-        const int top = Twips::toPixels(box.top, tppY);
-        widget->setGeometry(left, top, Twips::toPixels(box.left + box.width, tppX) - left,
-                            Twips::toPixels(box.top + box.height, tppY) - top);
+        widget->setGeometry(Twips::toPixels(box, tppX, tppY));
     };
 
     setFixedSize(Twips::toPixels(kClientWidth, tppX), Twips::toPixels(kClientHeight, tppY));
@@ -307,7 +299,7 @@ void Form3::Form_Unload()
 
     // Going back to the whole course restarts it, when the schedule is kept.
     if (state.gintTopic != 0 && Check3->isChecked() && Option1[0]->isChecked())
-        state.gintNextSentence = kFirstSentence;
+        state.gintNextSentence = Numbering::kCourseStart;
 
     for (int i = 0; i < Topics::kCount; ++i) {
         if (Option1[i]->isChecked())
