@@ -29,9 +29,9 @@ public:
     // The usable screen area around a point.
     using ScreenArea = std::function<QRect(const QPoint&)>;
 
-    static constexpr int kFrameIntervalMs = 33;
-    static constexpr int kBlinkMinMs = 4000;
-    static constexpr int kBlinkMaxMs = 8000;
+    static constexpr int kFrameIntervalMs = 40;
+    static constexpr int kBlinkMinMs = 6000;
+    static constexpr int kBlinkMaxMs = 12000;
     // Without a voice the balloon stays for about the time reading takes.
     static constexpr int kBalloonMsPerChar = 60;
     static constexpr int kBalloonBaseMs = 1500;

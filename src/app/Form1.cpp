@@ -423,7 +423,11 @@ void Form1::Timer1_Timer()
 {
     const qint16 c = decrement(m_state.gintCountdown);
     m_state.gintCountdown = c;
-    mptCursor = m_desktop.cursorPos();
+    // Only auto-hide and a drag need the pointer. Asking the display server
+    // for it 16 times a second regardless was the largest cost of a strip
+    // that just stands there.
+    if (m_state.gintAutoHide != 0 || mblnDragging != 0)
+        mptCursor = m_desktop.cursorPos();
     applyAutoHide(c);
     countdownActions(c);
 }
@@ -675,6 +679,7 @@ void Form1::clearStripMark()
 void Form1::Label_MouseDown()
 {
     mblnDragging = -1;
+    mptCursor = m_desktop.cursorPos(); // Timer1 samples it only while it is needed
     const QPoint offset = StripPlacement::dragOffset(mptCursor, mrctWindow);
     mlngDragOffsetX = offset.x();
     mlngDragOffsetY = offset.y();
