@@ -72,13 +72,26 @@ struct Day {
 
     void fire(int i)
     {
-        constexpr void (Form1::*handlers[])(){&Form1::Timer1_Timer, &Form1::Timer2_Timer,
-                                              &Form1::Timer3_Timer, &Form1::Timer4_Timer,
-                                              &Form1::Timer5_Timer};
         const PlaybackState before = state;
         const bool wasFull = form.isFullHeight();
         rig.log.clear(); // the day's log would otherwise be what grows
-        (form.*handlers[i])();
+        switch (i) {
+        case 0:
+            form.Timer1_Timer();
+            break;
+        case 1:
+            form.Timer2_Timer();
+            break;
+        case 2:
+            form.Timer3_Timer();
+            break;
+        case 3:
+            form.Timer4_Timer();
+            break;
+        default:
+            form.Timer5_Timer();
+            break;
+        }
         const QStringList said = rig.log.filter(QStringLiteral("Speak:"));
         speaks += int(said.size());
         if (!said.isEmpty() &&
@@ -208,7 +221,9 @@ private Q_SLOTS:
         QVERIFY(day.rig.messages.isEmpty() && day.speaks > 0 && day.collapses > 100 &&
                 day.reopenings > 100);
         QCOMPARE(QApplication::allWidgets().size(), widgets); // no dialog or menu left behind
-#ifdef Q_OS_LINUX
+        // AddressSanitizer keeps freed memory in quarantine, so there resident
+        // memory says nothing about leaks (it finds those itself).
+#if defined(Q_OS_LINUX) && !defined(__SANITIZE_ADDRESS__)
         QVERIFY(firstHourKiB > 0 && endKiB - firstHourKiB < 4096);
 #endif
     }
