@@ -16,7 +16,6 @@
 source "$(dirname "$0")/lib.sh"
 
 program=${1:?usage: e2e_faults.sh PATH-TO-QUORVEL}
-keys=(ce n ctime etime rd psave ssave visi voice guage guagen red mark xxx left sspeed)
 
 e2e_init
 start_xvfb 1280x800x24 || {
@@ -58,7 +57,7 @@ socket_file() { printf '%s/quorvel.socket\n' "$XDG_RUNTIME_DIR"; }
 settings_whole()
 {
     local key value count
-    for key in "${keys[@]}"; do
+    for key in "${SETTING_KEYS[@]}"; do
         value=$(read_setting "$key") || return 1
         case $key in
         xxx) [[ $value == 1 ]] || return 1 ;;
@@ -67,15 +66,7 @@ settings_whole()
         esac
     done
     count=$(awk '/^\[/ { inside = ($0 == "[Italian]"); next } inside && NF' "$(settings_file)" | wc -l)
-    ((count == ${#keys[@]}))
-}
-
-all_keys_written()
-{
-    local key
-    for key in "${keys[@]}"; do
-        has_setting "$key" || return 1
-    done
+    ((count == ${#SETTING_KEYS[@]}))
 }
 
 # Samples the strip window every 0.5 s for SECONDS; DISTINCT is how many

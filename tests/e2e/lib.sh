@@ -11,6 +11,7 @@
 #   wait_for_no_window NAME [S] waits until no mapped window is titled NAME
 #   window_geometry WID         prints "X Y WIDTH HEIGHT" in screen pixels
 #   read_setting KEY            prints KEY from [Italian] in Brix.conf
+#   all_keys_written            whether Brix.conf holds all sixteen keys
 #   wait_for_exit PID [S]       waits for a program started here to end; its status in EXIT_STATUS
 #   drag_by X Y DX DY           presses button 1 at X,Y, moves by DX,DY in steps, releases
 #   screenshot NAME             saves the screen to $E2E_SHOTS/NAME.png if E2E_SHOTS is set
@@ -28,6 +29,8 @@ XVFB_PID=""
 PROGRAM_PID=""
 E2E_PIDS=()
 SETTINGS_GROUP="Italian"
+# The sixteen keys the tutor keeps, in the order it writes them first.
+SETTING_KEYS=(ce n ctime etime rd psave ssave visi voice guage guagen red mark xxx left sspeed)
 
 e2e_log() { printf '%s\n' "$*" >&2; }
 
@@ -185,6 +188,15 @@ window_geometry()
 }
 
 screen_size() { xdotool getdisplaygeometry; }
+
+# Whether the settings file holds every key the tutor keeps.
+all_keys_written()
+{
+    local key
+    for key in "${SETTING_KEYS[@]}"; do
+        has_setting "$key" || return 1
+    done
+}
 
 read_setting()
 {
