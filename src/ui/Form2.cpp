@@ -3,6 +3,7 @@
 #include "agent/Character.h"
 #include "app/Desktop.h"
 #include "app/Form1.h"
+#include "app/StripPicture.h"
 #include "app/Twips.h"
 #include "settings/SettingsStore.h"
 #include "ui/Form3.h"
@@ -83,8 +84,7 @@ void Form2::popup(const QPoint& globalTopRight)
 {
     // A dialog that disabled the menu picture keeps the menu shut, however
     // the call got here.
-    if (const auto* picture = m_form1.findChild<QWidget*>(QStringLiteral("Image1"));
-        picture && !picture->isEnabled())
+    if (!m_form1.Image1->isEnabled())
         return;
     mnu_file->ensurePolished();
     const QPoint topLeft =
