@@ -21,108 +21,90 @@ class TestScheduler : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void sequence_data();
-    void sequence();
-    void sequenceWalk_data();
-    void sequenceWalk();
-    void random_data();
-    void random();
-};
+    void sequence_data()
+    {
+        QTest::addColumn<int>("topic");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<int>("loaded");
+        QTest::addColumn<int>("nextPosition");
 
-void TestScheduler::sequence_data()
-{
-    QTest::addColumn<int>("topic");
-    QTest::addColumn<int>("position");
-    QTest::addColumn<int>("loaded");
-    QTest::addColumn<int>("nextPosition");
-
-    QTest::newRow("topic last line") << 1 << 10128 << 10128 << 10129;
-    QTest::newRow("topic from another page") << 3 << 10517 << 10301 << 10302;
-    QTest::newRow("topic 10 line 0") << 10 << 11000 << 11001 << 11002;
-    QTest::newRow("topic max 16-bit") << 9 << 32767 << 10901 << 10902;
-    QTest::newRow("bad topic plays course") << 327 << 10203 << 10203 << 10204;
-    QTest::newRow("entire line 29") << 0 << 10129 << 10201 << 10202;
-    QTest::newRow("entire line 0") << 0 << 11000 << 11001 << 11002;
-    QTest::newRow("entire after 11928") << 0 << 11929 << 10101 << 10102;
-    QTest::newRow("entire beyond corpus") << 0 << 12050 << 10101 << 10102;
-    QTest::newRow("entire max 16-bit") << 0 << 32767 << 10101 << 10102;
-    QTest::newRow("entire min 16-bit") << 0 << -32768 << 10101 << 10102;
-}
-
-void TestScheduler::sequence()
-{
-    QFETCH(int, topic);
-    QFETCH(int, position);
-    QFETCH(int, loaded);
-    QFETCH(int, nextPosition);
-
-    PlaybackState state = stateFor(1, topic, position);
-    SentenceScheduler scheduler(7);
-    const auto choice = scheduler.next(state);
-    QCOMPARE(int(choice.sentence), loaded);
-    QVERIFY(choice.sequence);
-    QCOMPARE(int(state.gintNextSentence), nextPosition);
-}
-
-void TestScheduler::sequenceWalk_data()
-{
-    QTest::addColumn<int>("topic");
-    QTest::addColumn<int>("start");
-
-    QTest::newRow("topic 4") << 4 << 11000;
-    QTest::newRow("whole course") << 0 << int(Numbering::kCourseStart);
-}
-
-void TestScheduler::sequenceWalk()
-{
-    QFETCH(int, topic);
-    QFETCH(int, start);
-
-    // Any non-zero play mode is sequence order.
-    PlaybackState state = stateFor(5, topic, start);
-    SentenceScheduler scheduler(1);
-    // A topic twice round, or every page of the course once.
-    QList<int> pages(topic ? 2 : Numbering::kLastPage);
-    for (int i = 0; i < pages.size(); ++i)
-        pages[i] = topic ? topic : i + 1;
-    for (const int page : pages)
-        for (int line = 1; line <= Numbering::kLinesPerPage; ++line)
-            QCOMPARE(int(scheduler.next(state).sentence), Numbering::sentence(page, line));
-    // And round again.
-    QCOMPARE(int(scheduler.next(state).sentence), Numbering::sentence(pages.first(), 1));
-}
-
-void TestScheduler::random_data()
-{
-    QTest::addColumn<int>("topic");
-
-    QTest::newRow("topic 1") << 1;
-    QTest::newRow("topic 10") << 10;
-    QTest::newRow("entire") << 0;
-}
-
-void TestScheduler::random()
-{
-    QFETCH(int, topic);
-
-    PlaybackState state = stateFor(0, topic, 10517);
-    SentenceScheduler scheduler(static_cast<std::uint32_t>(topic + 99));
-    QSet<int> pages;
-    QSet<int> lines;
-    for (int i = 0; i < 3000; ++i) {
-        const auto choice = scheduler.next(state);
-        QVERIFY(!choice.sequence);
-        QVERIFY2(Numbering::isSentence(choice.sentence), qPrintable(QString::number(i)));
-        QCOMPARE(int(scheduler.mintRandomSentence), int(choice.sentence));
-        pages.insert(Numbering::page(choice.sentence));
-        lines.insert(Numbering::line(choice.sentence));
+        QTest::newRow("topic last line") << 1 << 10128 << 10128 << 10129;
+        QTest::newRow("topic from another page") << 3 << 10517 << 10301 << 10302;
+        QTest::newRow("topic 10 line 0") << 10 << 11000 << 11001 << 11002;
+        QTest::newRow("topic max 16-bit") << 9 << 32767 << 10901 << 10902;
+        QTest::newRow("bad topic plays course") << 327 << 10203 << 10203 << 10204;
+        QTest::newRow("entire line 29") << 0 << 10129 << 10201 << 10202;
+        QTest::newRow("entire line 0") << 0 << 11000 << 11001 << 11002;
+        QTest::newRow("entire after 11928") << 0 << 11929 << 10101 << 10102;
+        QTest::newRow("entire beyond corpus") << 0 << 12050 << 10101 << 10102;
+        QTest::newRow("entire max 16-bit") << 0 << 32767 << 10101 << 10102;
+        QTest::newRow("entire min 16-bit") << 0 << -32768 << 10101 << 10102;
     }
-    // Every line (and, over the course, every page) can come up, and no other.
-    QCOMPARE(pages.size(), topic ? 1 : Numbering::kLastPage);
-    QVERIFY(topic == 0 || pages.contains(topic));
-    QCOMPARE(lines.size(), Numbering::kLinesPerPage);
-    QCOMPARE(int(state.gintNextSentence), 10517);
-}
+
+    void sequence()
+    {
+        QFETCH(int, topic);
+        QFETCH(int, position);
+        QFETCH(int, loaded);
+        QFETCH(int, nextPosition);
+        PlaybackState state = stateFor(1, topic, position);
+        const auto choice = SentenceScheduler(7).next(state);
+        QCOMPARE(int(choice.sentence), loaded);
+        QVERIFY(choice.sequence);
+        QCOMPARE(int(state.gintNextSentence), nextPosition);
+    }
+
+    void sequenceWalk_data()
+    {
+        QTest::addColumn<int>("topic");
+        QTest::addColumn<int>("start");
+        QTest::newRow("topic 4") << 4 << 11000;
+        QTest::newRow("whole course") << 0 << int(Numbering::kCourseStart);
+    }
+
+    void sequenceWalk()
+    {
+        QFETCH(int, topic);
+        QFETCH(int, start);
+        PlaybackState state = stateFor(5, topic, start);
+        SentenceScheduler scheduler(1);
+        // Any non-zero mode plays in sequence: a topic twice round, or the course once, then round
+        // again.
+        for (int i = 0; i < (topic ? 2 : Numbering::kLastPage); ++i)
+            for (int line = 1; line <= Numbering::kLinesPerPage; ++line)
+                QCOMPARE(int(scheduler.next(state).sentence),
+                         Numbering::sentence(topic ? topic : i + 1, line));
+        QCOMPARE(int(scheduler.next(state).sentence), Numbering::sentence(topic ? topic : 1, 1));
+    }
+
+    void random_data()
+    {
+        QTest::addColumn<int>("topic");
+        QTest::newRow("topic 1") << 1;
+        QTest::newRow("topic 10") << 10;
+        QTest::newRow("entire") << 0;
+    }
+
+    void random()
+    {
+        QFETCH(int, topic);
+        PlaybackState state = stateFor(0, topic, 10517);
+        SentenceScheduler scheduler(static_cast<std::uint32_t>(topic + 99));
+        QSet<int> pages, lines;
+        for (int i = 0; i < 3000; ++i) {
+            const auto choice = scheduler.next(state);
+            QVERIFY(!choice.sequence && Numbering::isSentence(choice.sentence));
+            QCOMPARE(int(scheduler.mintRandomSentence), int(choice.sentence));
+            pages.insert(Numbering::page(choice.sentence));
+            lines.insert(Numbering::line(choice.sentence));
+        }
+        // Every line (and, over the course, every page) can come up, and no other.
+        QCOMPARE(pages.size(), topic ? 1 : Numbering::kLastPage);
+        QVERIFY(topic == 0 || pages.contains(topic));
+        QCOMPARE(lines.size(), Numbering::kLinesPerPage);
+        QCOMPARE(int(state.gintNextSentence), 10517); // the sequence position is left alone
+    }
+};
 
 QTEST_APPLESS_MAIN(TestScheduler)
 #include "tst_scheduler.moc"
