@@ -2,7 +2,6 @@
 #include <QImage>
 #include <QPainter>
 #include <QSvgRenderer>
-
 #include <cstdio>
 
 // render_icon SOURCE.svg SIZE OUT.png: the launcher icon at one theme size.

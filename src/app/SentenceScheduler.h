@@ -3,7 +3,6 @@
 #include "settings/PlaybackState.h"
 
 #include <QtGlobal>
-
 #include <random>
 
 // Chooses the number of the next sentence pair from the topic, the play mode
@@ -15,7 +14,7 @@ public:
     explicit SentenceScheduler(std::uint32_t seed);
 
     struct Choice {
-        qint16 sentence = 0;  // the number to load
+        qint16 sentence = 0;   // the number to load
         bool sequence = false; // sequence order: the tooltips follow the load
     };
 

@@ -2,7 +2,6 @@
 
 #include <QHash>
 #include <QString>
-
 #include <optional>
 
 // The keyed table of Italian and English texts. The dialogues are stored

@@ -17,10 +17,7 @@ public:
     {
         m_log->append(QStringLiteral("Play:") + animation);
     }
-    void setLanguageID(int id) override
-    {
-        m_log->append(QStringLiteral("LanguageID:%1").arg(id));
-    }
+    void setLanguageID(int id) override { m_log->append(QStringLiteral("LanguageID:%1").arg(id)); }
     void MoveTo(const QPoint& p) override
     {
         m_log->append(QStringLiteral("MoveTo:%1,%2").arg(p.x()).arg(p.y()));
