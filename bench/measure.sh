@@ -13,8 +13,13 @@ ticks_per_second=$(getconf CLK_TCK)
 work=$(mktemp -d)
 xvfb_pid=""
 app_pid=""
+# The tutor starts a speech daemon on demand in its runtime folder; it
+# outlives the tutor, so end it with the run.
+stop_speech() { pkill -f -- "--socket-path $work/" 2>/dev/null || true; }
+
 cleanup() {
     [[ -n "$app_pid" ]] && kill "$app_pid" 2>/dev/null || true
+    stop_speech
     [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null || true
     rm -rf "$work"
 }
@@ -73,6 +78,7 @@ measure_one() {
     kill "$app_pid"
     wait "$app_pid" 2>/dev/null || true
     app_pid=""
+    stop_speech
     local cpu_ms=$(( (t1 - t0) * 1000 / ticks_per_second ))
     echo "$mapped $peak $steady $(( cpu_ms * 60 / seconds ))"
 }
