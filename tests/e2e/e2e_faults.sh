@@ -235,14 +235,9 @@ for round in 1 2 3; do
     sleep 0.3
     touch "$go"
 
-    one_has_ended() { not_running "$first" || not_running "$second"; }
-    if poll 10 one_has_ended; then
-        if not_running "$first"; then
-            ended=$first survivor=$second
-        else
-            ended=$second survivor=$first
-        fi
-        wait_for_exit "$ended" 1
+    if await_one_of_two "$first" "$second" 10; then
+        survivor=$SURVIVOR
+        wait_for_exit "$ENDED" 1
         check "(c) round $round: of two copies started at once, the other exits 0" \
             test "$EXIT_STATUS" = 0
         wait_for_window Form1 20 >/dev/null

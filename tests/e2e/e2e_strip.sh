@@ -23,14 +23,9 @@ first=$PROGRAM_PID
 start_program "$program"
 second=$PROGRAM_PID
 
-one_has_ended() { not_running "$first" || not_running "$second"; }
-if poll 15 one_has_ended; then
-    if not_running "$first"; then
-        ended=$first survivor=$second
-    else
-        ended=$second survivor=$first
-    fi
-    wait_for_exit "$ended" 1
+if await_one_of_two "$first" "$second" 15; then
+    survivor=$SURVIVOR
+    wait_for_exit "$ENDED" 1
     check "of two copies started at once, the later one exits 0" test "$EXIT_STATUS" = 0
 else
     fail "of two copies started at once, one exits"
