@@ -1,6 +1,6 @@
 #include "TestEnvironment.h"
 #include "settings/Autostart.h"
-#include "settings/Module1.h"
+#include "settings/PlaybackState.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -83,8 +83,8 @@ void TestAutostart::setStartWithWindows()
     if (entryBefore)
         QVERIFY(Autostart::enable("/opt/old place/quorvel"));
     PlaybackState state;
-    state.gintStartWithWindows = qint16(mark);
-    Module1::Set_Start_With_Windows(state, "/opt/new place/quorvel");
+    state.startWithLogon = qint16(mark);
+    Autostart::apply(state, "/opt/new place/quorvel");
 
     QCOMPARE(Autostart::isEnabled(), !program.isNull());
     QCOMPARE(entryProgram(), program);

@@ -1,5 +1,5 @@
 #include "StripRig.h"
-#include "app/StripPicture.h"
+#include "strip/StripPicture.h"
 
 #include <QTest>
 
@@ -43,7 +43,7 @@ void TestDrag::drag()
     StripRig rig({{"left", storedLeft}});
     rig.start();
     rig.collapse();
-    Form1& form = rig.form;
+    CaptionStrip& form = rig.strip;
     auto* handle = form.findChild<QWidget*>(label);
     const auto held = Qt::MouseButton(button);
     const QPoint start = form.pos();
@@ -51,25 +51,26 @@ void TestDrag::drag()
     rig.pointAt(start + QPoint(50, 10));
 
     // The menu picture neither drags nor releases.
-    QTest::mousePress(form.Image1, held);
-    QCOMPARE(form.mblnDragging, qint16(0));
-    QTest::mouseRelease(form.Image1, held);
+    QWidget* picture = rig.child("Image1");
+    QTest::mousePress(picture, held);
+    QVERIFY(!form.isDragging());
+    QTest::mouseRelease(picture, held);
     QCOMPARE(form.geometry(), QRect(start, QSize(477, 1)));
 
     QTest::mousePress(handle, held);
-    QCOMPARE(form.mblnDragging, qint16(-1));
+    QVERIFY(form.isDragging());
     if (!pointer.isNull()) {
         rig.pointAt(pointer);
         QTest::mouseMove(handle);
         QCOMPARE(form.geometry(), QRect(pointer - QPoint(50, 10), QSize(477, 23)));
     }
     QTest::mouseRelease(handle, held);
-    QCOMPARE(form.mblnDragging, qint16(0));
-    form.Label_MouseMove(); // no label held: nothing moves
+    QVERIFY(!form.isDragging());
+    form.followPointer(); // no label held: nothing moves
     QCOMPARE(form.leftTwips(), left);
     const QRect pinned(int(left) / 15, 0, 477, 23);
     QCOMPARE(form.geometry(), pinned);
-    QCOMPARE(form.mrctWindow, pinned);
+    QCOMPARE(form.windowRect(), pinned);
     QVERIFY(form.isFullHeight());
     QVERIFY(rig.log.isEmpty()); // nothing saved, the parrot stays put
 }

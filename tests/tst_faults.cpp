@@ -2,13 +2,11 @@
 #include "RecordingCharacter.h"
 #include "TestEnvironment.h"
 #include "agent/AgentControl.h"
-#include "app/Form1.h"
 #include "content/Corpus.h"
+#include "playback/PairSource.h"
 #include "settings/SettingKeys.h"
 #include "settings/SettingsStore.h"
-#include "ui/Form2.h"
-#include "ui/Form3.h"
-#include "ui/Form7.h"
+#include "strip/CaptionStrip.h"
 
 #include <QDir>
 #include <QTest>
@@ -84,39 +82,39 @@ private Q_SLOTS:
         FakeDesktop desktop;
         PlaybackState state;
         Corpus corpus;
+        PairSource pairs(corpus);
         SettingsStore store;
         QStringList log;
         QStringList messages;
-        int exits = 0;
         AgentControl agent([&](const QString&, const QString&) -> std::unique_ptr<Character> {
             return failing ? std::make_unique<FailingCharacter>(&log) : nullptr;
         });
-        Form1 form(state, corpus, store, agent, desktop);
+        CaptionStrip form(state, pairs, store, agent, desktop);
         form.setMessageHandler([&messages](const QString& text) { messages << text; });
-        form.menuHolder().setExitHandler([&exits] { ++exits; });
-        form.Form_Load();
-        QCOMPARE(form.mobjAgent != nullptr, failing);
+        form.start();
+        QCOMPARE(form.hasCharacter(), failing);
         for (const SettingKey& key : SettingKeys::kTable)
             if (key.kind == SettingKind::Integer && key.name != "guagen")
                 QVERIFY2(state.*key.member ==
                              kept.value(QString::fromLatin1(key.name), key.firstRun),
                          key.name.data());
-        int pairs = 0; // loaded after the welcome
-        for (int tick = 0; tick < 20000 && pairs < 2; ++tick) {
-            form.Timer1_Timer();
-            if (form.Timer5->isActive()) {
-                pairs += state.gintCycle >= state.gintRepeats ? 1 : 0;
-                form.Timer5_Timer();
+        const QTimer* cycleTimer = form.findChild<QTimer*>("Timer5");
+        int loaded = 0; // pairs loaded after the welcome
+        for (int tick = 0; tick < 20000 && loaded < 2; ++tick) {
+            form.pointerTick();
+            if (cycleTimer->isActive()) {
+                const DisplayCycle& cycle = form.cycle();
+                loaded += cycle.phase() == 0 && cycle.cycle() >= state.repeats ? 1 : 0;
+                form.advanceCycle();
             }
         }
-        QVERIFY(pairs == 2 && messages.isEmpty());
+        QVERIFY(loaded == 2 && messages.isEmpty());
         if (obstacle != NoObstacle) {
-            form.menuHolder().mnu_exit_Click(); // still blocked: it ends all the same
+            form.saveExitSettings(); // still blocked: Exit ends all the same
             QVERIFY(obstacle == DirectoryInPlace ? QDir(file).removeRecursively()
                                                  : QFile::remove(blocker));
         }
-        form.menuHolder().mnu_exit_Click();
-        QCOMPARE(exits, obstacle == NoObstacle ? 1 : 2);
+        form.saveExitSettings();
         QFile written(file); // read directly: QSettings would answer from its cache
         QVERIFY(written.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(written.readAll());

@@ -1,37 +1,11 @@
-#include "FakeDesktop.h"
-#include "RecordingCharacter.h"
-#include "TestEnvironment.h"
-#include "agent/AgentControl.h"
-#include "app/Form1.h"
-#include "content/Corpus.h"
-#include "settings/SettingsStore.h"
-#include "ui/Form2.h"
-#include "ui/Form3.h"
-#include "ui/Form7.h"
+#include "StripRig.h"
+#include "ui/AboutWindow.h"
 
 #include <QDesktopServices>
+#include <QFile>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
-
-namespace {
-
-struct Harness { // a strip after its first run
-    Form2& menu() { return form1.menuHolder(); }
-
-    TestEnvironment env;
-    PlaybackState state;
-    Corpus corpus;
-    SettingsStore store;
-    double left = store.Load_Settings(state, 1024 * 15.0);
-    QStringList log;
-    RecordingCharacter character{&log};
-    AgentControl agent;
-    FakeDesktop desktop;
-    Form1 form1{state, corpus, store, agent, desktop};
-};
-
-} // namespace
 
 class TestMenu : public QObject {
     Q_OBJECT
@@ -42,49 +16,73 @@ public Q_SLOTS:
 private Q_SLOTS:
     void itemsAndWhatTheyDo()
     {
-        Harness h;
+        StripRig h;
+        h.start();
         QStringList items;
-        for (const QAction* action : h.menu().mnu_file->actions())
+        for (const QAction* action : h.menu.menu()->actions())
             items << (action->isSeparator() ? "-" : action->text());
         QCOMPARE(items.join(','),
                  "&Settings...,&Non Read aloud,&About...,-,&Website,E_&mail,-,Exit");
 
         for (const char* scheme : {"http", "mailto"})
             QDesktopServices::setUrlHandler(scheme, this, "open");
-        h.menu().mnu_page->trigger();
-        h.menu().mnu_email->trigger();
+        h.item("mnu_page")->trigger();
+        h.item("mnu_email")->trigger();
         for (const char* scheme : {"http", "mailto"})
             QDesktopServices::unsetUrlHandler(scheme);
         QCOMPARE(opened.join(' '),
                  "http://quorvel.example.org/ mailto:support@quorvel.example.org");
 
-        h.form1.mobjAgent = &h.character;
+        h.log.clear();
         for (const char* caption : {"R&ead aloud", "Non r&ead aloud", "R&ead aloud"}) {
-            h.menu().mnu_hlp->trigger();
-            QCOMPARE(h.menu().mnu_hlp->text(), caption);
+            h.item("mnu_hlp")->trigger();
+            QCOMPARE(h.item("mnu_hlp")->text(), caption);
         }
         QCOMPARE(h.log, QStringList({"Hide", "Show", "Hide"}));
-        QCOMPARE(h.state.gintReadAloud, qint16(1)); // whether it speaks: not this item's business
+        QCOMPARE(h.state.readAloud, qint16(1)); // whether it speaks: not this item's business
     }
 
     void opensBelowTheStripEndUnlessAboutIsOpen()
     {
-        Harness h;
-        h.form1.mlngFullHeight = 340; // as start-up leaves it
-        QMenu* menu = h.menu().mnu_file;
+        StripRig h({{"left", "1500"}}); // well inside the test platform's smaller screen
+        h.start();
+        QMenu* menu = h.menu.menu();
         QSignalSpy shown(menu, &QMenu::aboutToShow); // each opening closes again at once
         connect(menu, &QMenu::aboutToShow, menu, &QMenu::close, Qt::QueuedConnection);
         QMouseEvent move(QEvent::MouseMove, QPointF(4, 4), QPointF(4, 4), {}, Qt::LeftButton, {});
-        QWidget* picture = h.form1.findChild<QWidget*>("Image1"); // no click, even a button held
+        QWidget* picture = h.child("Image1");        // no click, even a button held
         QCoreApplication::sendEvent(picture, &move); // at (7110, 350) twips of the strip
-        QCOMPARE(menu->geometry().topRight() + QPoint(1, 0), h.form1.mapToGlobal(QPoint(474, 23)));
+        QCOMPARE(menu->geometry().topRight() + QPoint(1, 0), h.strip.mapToGlobal(QPoint(474, 23)));
 
-        h.menu().mnu_veri->trigger();
+        h.item("mnu_veri")->trigger();
         QCoreApplication::sendEvent(picture, &move);
         QCOMPARE(shown.size(), 1);
-        h.menu().aboutWindow()->close();
+        h.menu.aboutWindow()->close();
         QCoreApplication::sendEvent(picture, &move);
         QCOMPARE(shown.size(), 2);
+    }
+
+    void keptOnScreen_data()
+    {
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<QPoint>("topRight");
+        QTest::addColumn<QPoint>("topLeft");
+        const QRect first(0, 0, 1024, 768), second(1024, 0, 800, 600);
+        QTest::newRow("room enough") << first << QPoint(573, 23) << QPoint(373, 23);
+        QTest::newRow("off the left") << first << QPoint(150, 23) << QPoint(0, 23);
+        QTest::newRow("off the right") << first << QPoint(1100, 23) << QPoint(824, 23);
+        QTest::newRow("off the bottom") << first << QPoint(573, 700) << QPoint(373, 468);
+        QTest::newRow("second screen") << second << QPoint(1100, 23) << QPoint(1024, 23);
+        QTest::newRow("larger than it") << QRect(0, 0, 150, 250) << QPoint(573, 23) << QPoint(0, 0);
+    }
+
+    // A 200x300 menu hangs from the strip's end, but never off its screen.
+    void keptOnScreen()
+    {
+        QFETCH(QRect, screen);
+        QFETCH(QPoint, topRight);
+        QFETCH(QPoint, topLeft);
+        QCOMPARE(StripMenu::menuTopLeft(topRight, QSize(200, 300), screen), topLeft);
     }
 
     void exit_data()
@@ -102,16 +100,18 @@ private Q_SLOTS:
         QFETCH(int, psave);
         QFETCH(int, rd);
         QFETCH(QByteArray, guagen);
-        Harness h;
-        h.state.gintSaveSchedule = qint16(psave);
-        h.state.gintPlayMode = qint16(rd);
-        h.state.gintNextSentence = 10555;
-        h.state.gintReadAloud = 2;
-        h.form1.setLeftTwips(4320); // never dragged in this run
-        QFile f(h.env.settingsFile());
-        QByteArray disk; // the file as the program ends
-        h.menu().setExitHandler([&] { disk = f.open(QFile::ReadOnly) ? f.readAll() : ""; });
-        h.menu().mnu_exit->trigger();
+        StripRig h;
+        h.store.loadSettings(h.state, 1024 * 15.0); // the first run
+        h.state.saveSchedule = qint16(psave);
+        h.state.playMode = qint16(rd);
+        h.state.nextSentence = 10555;
+        h.state.readAloud = 2;
+        h.strip.setLeftTwips(4320); // never dragged in this run
+        h.item("mnu_exit")->trigger();
+        QCOMPARE(h.exits, 1);
+        QFile f(h.env.settingsFile()); // read directly: the values must be on the disk
+        QVERIFY(f.open(QFile::ReadOnly));
+        const QByteArray disk = f.readAll();
         QVERIFY(disk.contains("\nvoice=2\n") && disk.contains("\nleft=4320\n"));
         QVERIFY(disk.contains("\nguagen=" + guagen + '\n'));
     }

@@ -1,5 +1,5 @@
-#include "app/SentenceScheduler.h"
 #include "content/Numbering.h"
+#include "playback/SentenceScheduler.h"
 
 #include <QSet>
 #include <QTest>
@@ -9,9 +9,9 @@ namespace {
 PlaybackState stateFor(int playMode, int topic, int position)
 {
     PlaybackState state;
-    state.gintPlayMode = static_cast<qint16>(playMode);
-    state.gintTopic = static_cast<qint16>(topic);
-    state.gintNextSentence = static_cast<qint16>(position);
+    state.playMode = static_cast<qint16>(playMode);
+    state.topic = static_cast<qint16>(topic);
+    state.nextSentence = static_cast<qint16>(position);
     return state;
 }
 
@@ -51,7 +51,7 @@ private Q_SLOTS:
         const auto choice = SentenceScheduler(7).next(state);
         QCOMPARE(int(choice.sentence), loaded);
         QVERIFY(choice.sequence);
-        QCOMPARE(int(state.gintNextSentence), nextPosition);
+        QCOMPARE(int(state.nextSentence), nextPosition);
     }
 
     void sequenceWalk_data()
@@ -94,7 +94,7 @@ private Q_SLOTS:
         for (int i = 0; i < 3000; ++i) {
             const auto choice = scheduler.next(state);
             QVERIFY(!choice.sequence && Numbering::isSentence(choice.sentence));
-            QCOMPARE(int(scheduler.mintRandomSentence), int(choice.sentence));
+            QCOMPARE(int(scheduler.lastRandomSentence()), int(choice.sentence));
             pages.insert(Numbering::page(choice.sentence));
             lines.insert(Numbering::line(choice.sentence));
         }
@@ -102,7 +102,7 @@ private Q_SLOTS:
         QCOMPARE(pages.size(), topic ? 1 : Numbering::kLastPage);
         QVERIFY(topic == 0 || pages.contains(topic));
         QCOMPARE(lines.size(), Numbering::kLinesPerPage);
-        QCOMPARE(int(state.gintNextSentence), 10517); // the sequence position is left alone
+        QCOMPARE(int(state.nextSentence), 10517); // the sequence position is left alone
     }
 };
 

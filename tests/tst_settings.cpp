@@ -30,11 +30,11 @@ struct Session { // a store loaded from whatever the file holds, recording its w
     explicit Session(double screenTwips = 1024 * 15.0)
     {
         store.setWriteObserver([this](auto k, auto t) { writes.append({k, t}); });
-        left = store.Load_Settings(state, screenTwips);
+        left = store.loadSettings(state, screenTwips);
     }
     Values loaded() const
     {
-        Values values{{"xxx", state.gstrFirstRun}, {"left", QString::number(left)}};
+        Values values{{"xxx", state.firstRun}, {"left", QString::number(left)}};
         for (const SettingKey& key : SettingKeys::kTable)
             if (key.member)
                 values.insert(QString::fromLatin1(key.name), QString::number(state.*key.member));
@@ -67,9 +67,9 @@ private Q_SLOTS:
         QVERIFY(second.writes.isEmpty());
         QCOMPARE(second.loaded(), kFirstRunValues);
 
-        second.state.gintRepeats = 12;
-        second.state.gstrFirstRun = "0"; // "xxx" is always written as "1"
-        second.store.Save_Settings(second.state);
+        second.state.repeats = 12;
+        second.state.firstRun = "0"; // "xxx" is always written as "1"
+        second.store.saveSettings(second.state);
         const QStringList exitOnly{"voice", "guagen", "left"}; // the rest, in the same order
         Writes expected = kFirstRun;
         expected.removeIf([&](auto& w) { return exitOnly.contains(w.first); });
@@ -95,11 +95,11 @@ private Q_SLOTS:
         QFETCH(QString, left);
         Session s;
         s.writes.clear();
-        s.state.gintSaveSchedule = qint16(psave);
-        s.state.gintPlayMode = qint16(rd);
-        s.state.gintReadAloud = 2;
-        s.state.gintNextSentence = 10417;
-        s.store.Save_Exit_Settings(s.state, left.toDouble());
+        s.state.saveSchedule = qint16(psave);
+        s.state.playMode = qint16(rd);
+        s.state.readAloud = 2;
+        s.state.nextSentence = 10417;
+        s.store.saveExitSettings(s.state, left.toDouble());
 
         Writes expected{{"voice", "2"}, {"left", left}};
         if (psave == 1 && rd == 1)
@@ -145,10 +145,10 @@ private Q_SLOTS:
                 damaged.write("[Italian]\nxxx=1\nn=7\n\xff=\x80\n[It"));
         damaged.close();
         Session s;
-        QCOMPARE(s.state.gintRepeats, qint16(7));
+        QCOMPARE(s.state.repeats, qint16(7));
 
         QVERIFY(QFile::rename(file, file + "~") && QDir().mkdir(file));
-        s.store.Save_Exit_Settings(s.state, 4321.5);
+        s.store.saveExitSettings(s.state, 4321.5);
         QVERIFY(!s.store.flush());
         QVERIFY(QDir(file).removeRecursively() && QFile::rename(file + "~", file));
         QVERIFY(s.store.flush());
@@ -167,8 +167,8 @@ private Q_SLOTS:
         file.sync();
         Session s;
         QCOMPARE(s.writes, Writes({{"visi", "0"}, {"xxx", "1"}}));
-        QCOMPARE(s.state.gintRepeats, qint16(7));
-        QCOMPARE(s.state.gstrFirstRun, QString("1"));
+        QCOMPARE(s.state.repeats, qint16(7));
+        QCOMPARE(s.state.firstRun, QString("1"));
     }
 };
 

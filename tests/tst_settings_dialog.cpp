@@ -1,11 +1,6 @@
-#include "FakeDesktop.h"
-#include "TestEnvironment.h"
-#include "agent/AgentControl.h"
-#include "app/Form1.h"
-#include "content/Corpus.h"
+#include "StripRig.h"
 #include "settings/Autostart.h"
-#include "settings/SettingsStore.h"
-#include "ui/Form3.h"
+#include "ui/SettingsDialog.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -13,18 +8,16 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTest>
-#include <QTimer>
 
 namespace {
 
-// A strip after its first run, display cycle running; the dialog opens as Settings opens it.
+// A strip after its first run; the dialog opens as the menu opens it.
 struct Harness {
-    Harness() { form1.Timer5->start(); }
-    Form3& open()
+    Harness() { rig.start(); }
+    SettingsDialog& open()
     {
-        dialog = new Form3(form1);
-        dialog->Form_Load();
-        dialog->show();
+        rig.menu.openSettings();
+        dialog = rig.menu.settingsDialog();
         return *dialog;
     }
     void close(bool byEscape = false)
@@ -32,17 +25,27 @@ struct Harness {
         byEscape ? QTest::keyClick(dialog, Qt::Key_Escape) : void(dialog->close());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    bool menuOpens() const { return form1.findChild<QWidget*>("Image1")->isEnabled(); }
+    template <typename T = QWidget> T* control(const QString& name) const
+    {
+        return dialog->findChild<T*>(name);
+    }
+    QRadioButton* option(int group, int i) const
+    {
+        return control<QRadioButton>(QStringLiteral("Option%1_%2").arg(group).arg(i));
+    }
+    QCheckBox* check(int i) const { return control<QCheckBox>(QStringLiteral("Check%1").arg(i)); }
+    QScrollBar* bar(int i) const { return control<QScrollBar>(QStringLiteral("VScroll%1").arg(i)); }
+    QString numbers() const
+    {
+        QString text;
+        for (int i = 0; i < 3; ++i)
+            text += control<QLineEdit>(QStringLiteral("Text1_%1").arg(i))->text();
+        return text;
+    }
 
-    TestEnvironment env;
-    PlaybackState state;
-    Corpus corpus;
-    SettingsStore store;
-    double left = store.Load_Settings(state, 1024 * 15.0); // the first run
-    AgentControl agent;
-    FakeDesktop desktop;
-    Form1 form1{state, corpus, store, agent, desktop};
-    QPointer<Form3> dialog;
+    StripRig rig;
+    PlaybackState& state = rig.state;
+    QPointer<SettingsDialog> dialog;
 };
 
 struct Closing {
@@ -72,35 +75,39 @@ private Q_SLOTS:
     {
         QFETCH(Closing, c);
         Harness h;
-        h.state.gintTopic = qint16(c.topic);
-        h.state.gintPlayMode = qint16(c.rd);
-        h.state.gintLanguageOrder = qint16(c.ce);
-        h.state.gintNextSentence = 10517;
-        h.state.gintCountdown = qint16(c.countdown);
-        h.state.gintTick = 37;
-        Form3& d = h.open();
-        QVERIFY(d.Option1[c.topic]->isChecked() && d.Option2[c.rd != 0]->isChecked());
-        QVERIFY(d.Option3[c.ce != 1]->isChecked() && d.Check1->isChecked() &&
-                !d.Check4->isChecked());
-        QCOMPARE(d.Text1[0]->text() + d.Text1[1]->text() + d.Text1[2]->text(), "253");
-        QVERIFY(!h.form1.Timer5->isActive() && !h.menuOpens()); // paused, menu shut
+        h.state.topic = qint16(c.topic);
+        h.state.playMode = qint16(c.rd);
+        h.state.languageOrder = qint16(c.ce);
+        h.state.nextSentence = 10517;
+        for (int countdown = 70; countdown > std::max(c.countdown, 1); --countdown)
+            h.rig.strip.pointerTick();
+        h.rig.timer("Timer5")->start(); // playing
+        for (int tick = 0; tick < 37; ++tick)
+            h.rig.strip.advanceCycle();
+        SettingsDialog& d = h.open();
+        QVERIFY(h.option(1, c.topic)->isChecked() && h.option(2, c.rd != 0)->isChecked());
+        QVERIFY(h.option(3, c.ce != 1)->isChecked() && h.check(1)->isChecked() &&
+                !h.check(4)->isChecked());
+        QCOMPARE(h.numbers(), "253");
+        QVERIFY(!h.rig.timer("Timer5")->isActive() && !h.rig.menuOpens()); // paused, menu shut
 
         if (c.clearCheck3)
-            d.Check3->click();
-        d.Option1[c.pick]->click();
-        d.VScroll1->setValue(7);
-        d.VScroll2->setValue(9);
-        d.VScroll3->setValue(4);
-        for (QLineEdit* box : d.Text1) // only the bars count
+            h.check(3)->click();
+        h.option(1, c.pick)->click();
+        h.bar(1)->setValue(7);
+        h.bar(2)->setValue(9);
+        h.bar(3)->setValue(4);
+        for (QLineEdit* box : d.findChildren<QLineEdit*>()) // only the bars count
             QTest::keyClicks(box, "1");
         h.close(c.escape);
 
-        QCOMPARE(h.state.gintNextSentence, qint16(c.next));
-        QCOMPARE(h.form1.Timer5->isActive(), c.countdown <= 2);
-        QVERIFY(h.menuOpens() && h.state.gintTick == 37); // the cycle goes on where it stopped
+        QCOMPARE(h.state.nextSentence, qint16(c.next));
+        QCOMPARE(h.rig.timer("Timer5")->isActive(), c.countdown <= 2);
+        // The cycle goes on where it stopped.
+        QVERIFY(h.rig.menuOpens() && h.rig.strip.cycle().tick() == 37);
         QStringList stored; // any "rd" but 0 is Sequence, any "ce" but 1 English first
         for (const char* key : {"guage", "rd", "ce", "n", "etime", "ctime"})
-            stored << h.store.value(key);
+            stored << h.rig.store.value(key);
         QCOMPARE(stored.join(' '),
                  QString("%1 %2 %3 7 9 4").arg(c.pick).arg(c.rd != 0).arg(c.ce == 1));
     }
@@ -123,39 +130,58 @@ private Q_SLOTS:
         Harness h;
         if (entryBefore)
             QVERIFY(Autostart::enable("/opt/quorvel/quorvel"));
-        Form3& d = h.open();
+        h.open();
         if (!save)
-            d.Check1->click();
+            h.check(1)->click();
         if (startAtLogOn)
-            d.Check5->click();
-        d.Option1[8]->click();
+            h.check(5)->click();
+        h.option(1, 8)->click();
         h.close();
 
-        QCOMPARE(h.state.gintTopic, qint16(8)); // the choice governs playback either way
+        QCOMPARE(h.state.topic, qint16(8)); // the choice governs playback either way
         QCOMPARE(Autostart::isEnabled(), save ? startAtLogOn : entryBefore);
-        QCOMPARE(h.store.value("guage"), save ? "8" : "1");
-        QCOMPARE(h.store.value("mark"), save && startAtLogOn ? "1" : "0");
-        QCOMPARE(h.store.value("ssave"), "1"); // unticking it is not kept either
+        QCOMPARE(h.rig.store.value("guage"), save ? "8" : "1");
+        QCOMPARE(h.rig.store.value("mark"), save && startAtLogOn ? "1" : "0");
+        QCOMPARE(h.rig.store.value("ssave"), "1"); // unticking it is not kept either
+    }
+
+    // At 96 DPI on a 1280x800 screen: the twips layout in whole pixels.
+    void geometry()
+    {
+        Harness h;
+        h.rig.desktop.screen = QRect(0, 0, 1280, 800);
+        SettingsDialog& d = h.open();
+        QCOMPARE(d.size(), QSize(336, 389));
+        QCOMPARE(d.pos(), QPoint(373, 200)); // centre less (4000, 3000) twips
+        const auto at = [&h](const char* name) { return h.control(name)->geometry(); };
+        QCOMPARE(at("Frame1"), QRect(8, 8, 319, 209));
+        QCOMPARE(at("Frame2"), QRect(8, 223, 125, 57));
+        QCOMPARE(at("VScroll1"), QRect(128, 293, 9, 17));
+        QCOMPARE(at("Check1"), QRect(176, 364, 169, 17));
+        QCOMPARE(h.option(1, 0)->geometry(), QRect(16, 19, 68, 13)); // "Entire", in Frame1
+        h.close();
     }
 
     void controls()
     {
         Harness h; // at random: Check3 ticked but disabled
-        Form3& d = h.open();
-        QVERIFY(!d.Check3->isEnabled() && d.Check3->isChecked());
-        d.Option2[1]->click(); // enables Check3, or the click below would do nothing
-        d.Check3->click();     // check boxes act at once
-        d.Check4->click();
-        QVERIFY(h.state.gintSaveSchedule == 0 && h.state.gintAutoHide == 1);
-        d.Option2[0]->click();
-        QVERIFY(!d.Check3->isEnabled() && !d.Check3->isChecked()); // the tick stays as it was
+        h.open();
+        QCheckBox* schedule = h.check(3);
+        QVERIFY(!schedule->isEnabled() && schedule->isChecked());
+        h.option(2, 1)->click(); // enables Check3, or the click below would do nothing
+        schedule->click();       // check boxes act at once
+        h.check(4)->click();
+        QVERIFY(h.state.saveSchedule == 0 && h.state.autoHide == 1);
+        h.option(2, 0)->click();
+        QVERIFY(!schedule->isEnabled() && !schedule->isChecked()); // the tick stays as it was
 
-        QCOMPARE(d.Label3->text(), "English Display               second."); // sets etime
-        QTest::mouseClick(d.VScroll3, Qt::LeftButton, {}, QPoint(d.VScroll3->width() / 2, 1));
-        QTest::keyClick(d.VScroll3, Qt::Key_Up); // the top arrow counts up
-        QCOMPARE(d.Text1[2]->text(), "5");
+        QCOMPARE(h.control<QLabel>("Label3")->text(), "English Display               second.");
+        QScrollBar* english = h.bar(3);
+        QTest::mouseClick(english, Qt::LeftButton, {}, QPoint(english->width() / 2, 1));
+        QTest::keyClick(english, Qt::Key_Up); // the top arrow counts up
+        QCOMPARE(h.numbers().right(1), "5");
         h.close();
-        QCOMPARE(h.state.gintEnglishTime, qint16(5));
+        QCOMPARE(h.state.englishTime, qint16(5));
     }
 };
 

@@ -1,8 +1,6 @@
 #include "StripRig.h"
 #include "content/Numbering.h"
-#include "ui/Form2.h"
-#include "ui/Form3.h"
-#include "ui/Form7.h"
+#include "ui/SettingsDialog.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -73,70 +71,74 @@ struct Day {
     void fire(int i)
     {
         const PlaybackState before = state;
+        const DisplayCycle cycleBefore = form.cycle();
+        const qint16 countdownBefore = form.countdown();
         const bool wasFull = form.isFullHeight();
         rig.log.clear(); // the day's log would otherwise be what grows
         switch (i) {
         case 0:
-            form.Timer1_Timer();
+            form.pointerTick();
             break;
         case 1:
-            form.Timer2_Timer();
+            form.blinkTick();
             break;
         case 2:
-            form.Timer3_Timer();
+            form.slideTick();
             break;
         case 3:
-            form.Timer4_Timer();
+            form.scrollTick();
             break;
         default:
-            form.Timer5_Timer();
+            form.advanceCycle();
             break;
         }
         const QStringList said = rig.log.filter(QStringLiteral("Speak:"));
         speaks += int(said.size());
         if (!said.isEmpty() &&
-            (before.gintReadAloud != 1 || said != QStringList{"Speak:" + form.mstrItalian}))
+            (before.readAloud != 1 || said != QStringList{"Speak:" + form.italian()}))
             fail(said.join(QLatin1Char('|')));
-        if (i == 0 && before.gintCountdown <= 1) {
+        if (i == 0 && countdownBefore <= 1) {
             const QPoint p = rig.desktop.cursor;
-            const bool open = state.gintAutoHide == 0 ||
-                              (form.mrctWindow.contains(p) && (p.y() <= kTopRows || wasFull));
-            if (form.isFullHeight() != open || (form.height() == form.mrctWindow.height()) != open)
+            const bool open = state.autoHide == 0 ||
+                              (form.windowRect().contains(p) && (p.y() <= kTopRows || wasFull));
+            if (form.isFullHeight() != open ||
+                (form.height() == form.windowRect().height()) != open)
                 fail(QString::asprintf("%d px high at y %d", form.height(), p.y()));
             collapses += wasFull && !open;
             reopenings += !wasFull && open;
         }
-        if (i == 4 && before.gintPhase == 0 && before.gintCycle >= before.gintRepeats)
+        if (i == 4 && cycleBefore.phase() == 0 && cycleBefore.cycle() >= before.repeats)
             checkLoad(before);
         // Counters stay in range; a line moves only while it is shown (its waiting phase and
         // the step that clears it), also when Settings shortened the cycle that was running.
         const auto in = [](int value, int low, int high) { return value >= low && value <= high; };
-        const int italianPhase = state.gintLanguageOrder == 1 ? 1 : 3;
-        if (!in(state.gintTick, 0, kMaxTick) || !in(state.gintCycle, 0, 12) ||
-            !in(state.gintPhase, 0, 4) || !in(state.gintCountdown, 1, 70) ||
-            !in(form.mintScrollStep, 0, 35) || !in(form.label2TopTwips(), 60, 400) ||
-            (form.Timer4->isActive() && !in(state.gintPhase, italianPhase, italianPhase + 1)) ||
-            (form.Timer3->isActive() && !in(state.gintPhase, 4 - italianPhase, 5 - italianPhase)))
+        const int italianPhase = state.languageOrder == 1 ? 1 : 3;
+        const DisplayCycle& cycle = form.cycle();
+        if (!in(cycle.tick(), 0, kMaxTick) || !in(cycle.cycle(), 0, 12) ||
+            !in(cycle.phase(), 0, 4) || !in(form.countdown(), 1, 70) ||
+            !in(form.scrollStep(), 0, 35) || !in(form.englishLineTopTwips(), 60, 400) ||
+            (timers[3]->isActive() && !in(cycle.phase(), italianPhase, italianPhase + 1)) ||
+            (timers[2]->isActive() && !in(cycle.phase(), 4 - italianPhase, 5 - italianPhase)))
             fail(QStringLiteral("a counter or a moving line went astray"));
     }
 
     void checkLoad(const PlaybackState& before)
     {
-        const int topic = before.gintTopic;
+        const int topic = before.topic;
         const auto shown = [&](int n) {
             return isSentence(n) && (topic == 0 || page(n) == topic) &&
-                   rig.corpus.lookup(n) == form.mstrItalian &&
-                   rig.corpus.lookup(englishKey(n)) == form.mstrEnglish;
+                   rig.corpus.lookup(n) == form.italian() &&
+                   rig.corpus.lookup(englishKey(n)) == form.english();
         };
-        int n = before.gintPlayMode != 0 ? state.gintNextSentence - 1 : kCourseStart;
-        while (before.gintPlayMode == 0 && n <= kCourseEnd && !shown(n))
+        int n = before.playMode != 0 ? state.nextSentence - 1 : kCourseStart;
+        while (before.playMode == 0 && n <= kCourseEnd && !shown(n))
             ++n;
         const int next = line(last) < kLinesPerPage ? last + 1
                          : topic != 0               ? firstOfTopic(topic)
                                                     : sentence(page(last) % kLastPage + 1, 1);
         if (!shown(n))
-            fail(QStringLiteral("\"%1\" in topic %2").arg(form.mstrItalian).arg(topic));
-        else if (before.gintPlayMode != 0 && last != 0 && n != next)
+            fail(QStringLiteral("\"%1\" in topic %2").arg(form.italian()).arg(topic));
+        else if (before.playMode != 0 && last != 0 && n != next)
             fail(QStringLiteral("%1 came after %2").arg(n).arg(last));
         seen.insert(n);
         last = n;
@@ -146,22 +148,29 @@ struct Day {
     // Opens Settings from the menu, lets the clock run, makes the choices.
     void useSettings(const Segment& choice)
     {
-        form.menuHolder().mnu_sysset_Click();
-        Form3* dialog = form.menuHolder().settingsDialog();
+        rig.menu.openSettings();
+        SettingsDialog* dialog = rig.menu.settingsDialog();
         runUntil(now + 20000); // the dialog stays open for 20 s
-        dialog->Option1[choice.topic]->click();
-        dialog->Option2[choice.sequence]->click();
-        dialog->Option3[1 - choice.italianFirst]->click();
-        dialog->VScroll1->setValue(choice.repeats);
-        dialog->VScroll2->setValue(choice.repeats == 12 ? 15 : 5);
-        dialog->VScroll3->setValue(choice.repeats == 12 ? 15 : 3);
-        dialog->Check4->setChecked(choice.autoHide != 0);
+        const auto button = [dialog](int group, int i) {
+            return dialog->findChild<QRadioButton*>(
+                QStringLiteral("Option%1_%2").arg(group).arg(i));
+        };
+        const auto bar = [dialog](const char* name) {
+            return dialog->findChild<QScrollBar*>(name);
+        };
+        button(1, choice.topic)->click();
+        button(2, choice.sequence)->click();
+        button(3, 1 - choice.italianFirst)->click();
+        bar("VScroll1")->setValue(choice.repeats);
+        bar("VScroll2")->setValue(choice.repeats == 12 ? 15 : 5);
+        bar("VScroll3")->setValue(choice.repeats == 12 ? 15 : 3);
+        dialog->findChild<QCheckBox*>("Check4")->setChecked(choice.autoHide != 0);
         dialog->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        if (Segment{state.gintTopic, state.gintPlayMode, state.gintLanguageOrder, state.gintRepeats,
-                    state.gintAutoHide, choice.voice, choice.minutes} != choice)
+        if (Segment{state.topic, state.playMode, state.languageOrder, state.repeats, state.autoHide,
+                    choice.voice, choice.minutes} != choice)
             fail(QStringLiteral("the Settings dialog lost a choice"));
-        state.gintReadAloud = static_cast<qint16>(choice.voice);
+        state.readAloud = static_cast<qint16>(choice.voice);
         seen.clear();
         last = loads = 0;
     }
@@ -173,9 +182,10 @@ struct Day {
     }
 
     StripRig rig;
-    Form1& form = rig.form;
+    CaptionStrip& form = rig.strip;
     PlaybackState& state = rig.state;
-    const QList<QTimer*> timers{form.Timer1, form.Timer2, form.Timer3, form.Timer4, form.Timer5};
+    const QList<QTimer*> timers{rig.timer("Timer1"), rig.timer("Timer2"), rig.timer("Timer3"),
+                                rig.timer("Timer4"), rig.timer("Timer5")};
     qint64 started[5]{-1, -1, -1, -1, -1};
     qint64 now = 0;
     QString error;
@@ -193,7 +203,7 @@ private Q_SLOTS:
     void aDayOfPlayback()
     {
         Day day;
-        day.form.Form_Load();
+        day.form.start();
         qint64 firstHourKiB = -1;
         qsizetype widgets = 0;
         for (const Segment& segment : kSchedule) {
@@ -201,7 +211,7 @@ private Q_SLOTS:
             day.useSettings(segment);
             while (day.now < end && day.error.isEmpty()) {
                 day.runUntil(std::min(end, day.now + kPointerStep));
-                day.rig.desktop.cursor = spot(day.now / kPointerStep, day.form.mrctWindow);
+                day.rig.desktop.cursor = spot(day.now / kPointerStep, day.form.windowRect());
                 // Window-system events would pile up; real timers stay out.
                 QCoreApplication::processEvents(QEventLoop::X11ExcludeTimers);
                 if (firstHourKiB < 0 && day.now >= kHour) {

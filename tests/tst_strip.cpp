@@ -1,5 +1,6 @@
 #include "StripRig.h"
-#include "app/StripPicture.h"
+#include "platform/ProductInfo.h"
+#include "strip/StripPicture.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -34,7 +35,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("state"); // "held back": a dialog is open
 
         const StripRig::Stored first;
-        const QString welcome = QStringLiteral(" Welcome to use Quorvel V1.01.");
+        const QString welcome =
+            QStringLiteral(" Welcome to use %1.").arg(ProductInfo::kVersionText);
         QTest::newRow("first run") << first << 379 << 0 << QString() << "starting";
         QTest::newRow("later run")
             << StripRig::Stored{{"left", "-3000"}} << -200 << 0 << QString() << "starting";
@@ -56,9 +58,9 @@ private Q_SLOTS:
 
         StripRig rig(stored);
         rig.start();
-        rig.form.Image1->setEnabled(state != "held back");
+        rig.strip.setDialogOpen(state == "held back");
         for (int i = 0; i < ticks; ++i)
-            rig.form.Timer1_Timer();
+            rig.strip.pointerTick();
         QStringList calls{"Load:Peedy:", "Show", "LanguageID:1040"};
         if (stored.isEmpty()) // the first run writes every setting, in this order
             for (const char* key :
@@ -66,11 +68,11 @@ private Q_SLOTS:
                   "guagen", "red", "mark", "xxx", "left", "sspeed"})
                 calls << QStringLiteral("write:") + key;
         QCOMPARE(rig.log, calls << QStringLiteral("MoveTo:%1,29").arg(left + 477)); // parrot last
-        QCOMPARE(rig.form.mrctWindow, QRect(left, 0, 477, 23)); // a stored left is kept as it is
-        QCOMPARE(rig.form.Label1->text(), line);
-        QCOMPARE(rig.form.isVisible(), state != "starting");
-        QCOMPARE(rig.form.startupWindow() == nullptr, state != "starting");
-        QCOMPARE(rig.form.Timer5->isActive(), state == "playing");
+        QCOMPARE(rig.strip.windowRect(), QRect(left, 0, 477, 23)); // a stored left is kept
+        QCOMPARE(rig.label("Label1")->text(), line);
+        QCOMPARE(rig.strip.isVisible(), state != "starting");
+        QCOMPARE(rig.splashShown(), state == "starting");
+        QCOMPARE(rig.timer("Timer5")->isActive(), state == "playing");
     }
 
     void displayCycle_data()
@@ -92,11 +94,11 @@ private Q_SLOTS:
 
         StripRig rig({{"rd", "1"}, {"guage", "0"}, {"guagen", "10101"}});
         rig.start();
-        Form1& form = rig.form;
-        rig.state.gintLanguageOrder = qint16(order);
-        rig.state.gintReadAloud = qint16(readAloud);
-        rig.state.gintRepeats = qint16(repeats);
-        rig.state.gintCountdown = 1; // the welcome is over
+        CaptionStrip& form = rig.strip;
+        rig.state.languageOrder = qint16(order);
+        rig.state.readAloud = qint16(readAloud);
+        rig.state.repeats = qint16(repeats);
+        rig.finishWelcome();
         form.show();
         QCoreApplication::processEvents();
         RepaintCounter painted;
@@ -107,47 +109,47 @@ private Q_SLOTS:
         for (int t = 1; t <= 4 * 82; ++t) {
             const qsizetype logged = rig.log.size();
             const int paints = painted.count;
-            form.Timer1_Timer();
-            form.Timer2_Timer();
-            form.Timer5_Timer();
+            form.pointerTick();
+            form.blinkTick();
+            form.advanceCycle();
             int animated = 0; // scroll-in and slide-up run to their end
-            for (; form.Timer4->isActive() && animated < 100; ++animated)
-                form.Timer4_Timer();
-            for (; form.Timer3->isActive() && animated < 100; ++animated)
-                form.Timer3_Timer();
+            for (; rig.timer("Timer4")->isActive() && animated < 100; ++animated)
+                form.scrollTick();
+            for (; rig.timer("Timer3")->isActive() && animated < 100; ++animated)
+                form.slideTick();
             QCoreApplication::processEvents();
             const int c = (t - 1) % 82 + 1;
             QCOMPARE(animated, c == italianFrom ? 36 : c == englishFrom ? 35 : 0);
             QCOMPARE(painted.count > paints, animated > 0 || c == 82);
-            QCOMPARE(form.Label1->text() == " " + form.mstrItalian,
+            QCOMPARE(rig.label("Label1")->text() == " " + form.italian(),
                      c >= italianFrom && c <= italianTo);
-            QCOMPARE(form.label2TopTwips() == 60 && form.Label2->text() == " " + form.mstrEnglish,
+            QCOMPARE(form.englishLineTopTwips() == 60 &&
+                         rig.label("Label2")->text() == " " + form.english(),
                      c >= englishFrom && c <= englishTo);
-            QCOMPARE(rig.state.gintNextSentence, 10102 + (t - 1) / 82 / repeats);
+            QCOMPARE(rig.state.nextSentence, 10102 + (t - 1) / 82 / repeats);
             // The Italian line is spoken (if read aloud) and waved at; English never.
-            const QStringList said{"Speak:" + form.mstrItalian, "Play:Wave"};
+            const QStringList said{"Speak:" + form.italian(), "Play:Wave"};
             QCOMPARE(rig.log.mid(logged),
                      c != italianFrom ? QStringList() : said.mid(readAloud != 1));
         }
     }
 
-    // No texts, no parrot: the number shown, texts kept, sequence on, cycle held.
+    // No texts, no parrot: the number shown, sequence on, cycle held under the box.
     void missingString()
     {
         StripRig rig({{"rd", "1"}, {"guage", "4"}, {"guagen", "10410"}},
                      StripRig::NoTexts | StripRig::NoCharacter);
         rig.start();
-        rig.form.mstrItalian = QStringLiteral("Buongiorno.");
-        rig.state.gintCycle = rig.state.gintRepeats; // the next tick loads a pair
-        rig.form.setMessageHandler([&](const QString& text) {
+        rig.state.repeats = 0; // the next tick loads a pair
+        rig.strip.setMessageHandler([&](const QString& text) {
             rig.messages << text;
-            rig.form.Timer5_Timer(); // Timer5 goes on firing under the box
+            rig.strip.advanceCycle(); // Timer5 goes on firing under the box
         });
-        rig.form.Timer5_Timer();
+        rig.strip.advanceCycle();
         QCOMPARE(rig.messages, (QStringList{"10410", "10411"})); // the first pair at start-up
-        QCOMPARE(rig.state.gintTick, qint16(1));
-        QCOMPARE(rig.form.mstrItalian, QStringLiteral("Buongiorno."));
-        QCOMPARE(rig.state.gintNextSentence, 10412);
+        QCOMPARE(rig.strip.cycle().tick(), qint16(1));
+        QCOMPARE(rig.strip.italian(), QString());
+        QCOMPARE(rig.state.nextSentence, 10412);
     }
 
     void autoHide_data()
@@ -182,18 +184,29 @@ private Q_SLOTS:
         rig.start();
         if (before == "closed" || before == "pressed")
             rig.collapse();
-        rig.state.gintCountdown = before == "welcome" ? 30 : 1;
-        rig.state.gintAutoHide = before == "off" ? 0 : 1;
-        rig.form.mblnDragging = before == "held" ? -1 : 0;
+        if (before == "welcome")
+            for (int i = 0; i < 40; ++i)
+                rig.strip.pointerTick();
+        else
+            rig.finishWelcome();
+        rig.state.autoHide = before == "off" ? 0 : 1;
+        rig.desktop.cursor = pointer;
+        if (before == "held")
+            rig.strip.beginDrag();
         rig.pointAt(pointer);
-        QCOMPARE(rig.form.geometry(), QRect(100, 0, 477, open ? 23 : 1));
-        rig.form.mblnDragging = before == "pressed" ? -1 : 0;
+        QCOMPARE(rig.strip.geometry(), QRect(100, 0, 477, open ? 23 : 1));
+        if (before == "pressed") // held after the tick: the strip stays collapsed
+            rig.strip.beginDrag();
         const QColor green(0, 255, 0), red(255, 0, 0);
         const auto name = [&](QColor c) { return QChar(c == green ? 'G' : c == red ? 'R' : '-'); };
         for (const QChar expected : blink) {
-            rig.form.Timer2_Timer();
-            rig.form.mblnDragging = 0; // let go
-            const QImage shot = rig.form.grab().toImage();
+            rig.strip.blinkTick();
+            if (rig.strip.isDragging()) { // let go; auto-hide takes a pressed strip back in
+                rig.strip.endDrag();
+                if (before == "pressed")
+                    rig.pointAt(pointer);
+            }
+            const QImage shot = rig.strip.grab().toImage();
             for (const int x : {0, 476}) // the whole strip, over the hairline
                 QCOMPARE(name(shot.pixelColor(x, shot.height() - 1)), expected);
         }
@@ -211,11 +224,11 @@ private Q_SLOTS:
             }
         });
         QMouseEvent move(QEvent::MouseMove, QPointF(), QPointF(), Qt::NoButton, {}, {});
-        rig.form.Image1->setEnabled(false); // a dialog is open
-        QApplication::sendEvent(rig.form.Image1, &move);
+        rig.strip.setDialogOpen(true);
+        QApplication::sendEvent(rig.child("Image1"), &move);
         QVERIFY(menu.isNull());
-        rig.form.Image1->setEnabled(true);
-        QApplication::sendEvent(rig.form.Image1, &move);
+        rig.strip.setDialogOpen(false);
+        QApplication::sendEvent(rig.child("Image1"), &move);
         // Its top-right corner 7110 twips across the strip and 350 twips down.
         QCOMPARE(menu.topRight(), QPoint(100 + 473, 23));
     }
@@ -227,26 +240,27 @@ private Q_SLOTS:
         StripRig rig(
             {{"rd", "1"}, {"guage", "0"}, {"guagen", "10101"}, {"n", "2"}, {"etime", "15"}});
         rig.start();
-        Form1& form = rig.form;
-        rig.state.gintCountdown = 1;
+        CaptionStrip& form = rig.strip;
+        rig.finishWelcome();
+        const DisplayCycle& cycle = form.cycle();
         const auto tickUntil = [&](auto done) {
             for (int i = 0; i < 1000 && !done(); ++i)
-                form.Timer5_Timer();
+                form.advanceCycle();
             return done();
         };
-        QVERIFY(tickUntil([&] { return rig.state.gintCycle == 1 && rig.state.gintPhase == 1; }));
-        const QString italian = form.mstrItalian;
-        rig.state.gintRepeats = 1;
-        form.Timer5_Timer();
-        QCOMPARE(form.mstrItalian, italian);
+        QVERIFY(tickUntil([&] { return cycle.cycle() == 1 && cycle.phase() == 1; }));
+        const QString italian = form.italian();
+        rig.state.repeats = 1;
+        form.advanceCycle();
+        QCOMPARE(form.italian(), italian);
 
-        QVERIFY(tickUntil([&] { return rig.state.gintPhase == 3; }));
-        QVERIFY(form.Timer3->isActive());
-        rig.state.gintItalianTime = 5;
-        QVERIFY(tickUntil([&] { return rig.state.gintPhase == 0; }));
-        QVERIFY(!form.Timer3->isActive());
-        QCOMPARE(form.Label2->text(), QString(" "));
-        QCOMPARE(form.label2TopTwips(), 400);
+        QVERIFY(tickUntil([&] { return cycle.phase() == 3; }));
+        QVERIFY(rig.timer("Timer3")->isActive());
+        rig.state.italianTime = 5;
+        QVERIFY(tickUntil([&] { return cycle.phase() == 0; }));
+        QVERIFY(!rig.timer("Timer3")->isActive());
+        QCOMPARE(rig.label("Label2")->text(), QString(" "));
+        QCOMPARE(form.englishLineTopTwips(), 400);
     }
 };
 

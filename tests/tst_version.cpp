@@ -1,8 +1,6 @@
 #include "StripRig.h"
-#include "app/StripPicture.h"
-#include "ui/Form4.h"
-#include "ui/Form7.h"
-#include "ui/ProductInfo.h"
+#include "platform/ProductInfo.h"
+#include "ui/AboutWindow.h"
 #include "ui/VersionPicture.h"
 
 #include <QFontMetrics>
@@ -19,7 +17,7 @@ private Q_SLOTS:
 
 void TestVersion::versionWindow_data()
 {
-    QTest::addColumn<bool>("about");   // Form7, else the start-up Form4
+    QTest::addColumn<bool>("about");   // About, else the start-up window
     QTest::addColumn<bool>("byClick"); // else the window manager closes it
     QTest::newRow("splash, click") << false << true;
     QTest::newRow("about, click") << true << true;
@@ -31,33 +29,34 @@ void TestVersion::versionWindow()
     QFETCH(bool, about);
     QFETCH(bool, byClick);
     StripRig rig;
-    rig.desktop.screen = QRect(1280, 0, 1280, 800);
-    rig.state.gintCountdown = 63; // mid-welcome
-    rig.form.Timer5->start();
-    Form7* form7 = about ? new Form7(rig.form) : nullptr;
-    QPointer<VersionWindow> window =
-        form7 ? form7 : static_cast<VersionWindow*>(new Form4(rig.form));
-    if (form7)
-        form7->Form_Load();
-    window->show();
+    rig.desktop.screen = QRect(1280, 0, 1280, 800); // a second monitor
+    rig.start();
+    QCOMPARE(rig.splash->pos(), QPoint(1280 + 573, 280)); // a little up and left of centre
+    for (int i = 0; i < 7; ++i)                           // mid-welcome
+        rig.strip.pointerTick();
+    rig.timer("Timer5")->start();
+    if (about)
+        rig.menu.openAbout();
+    QPointer<VersionWindow> window = about ? static_cast<VersionWindow*>(rig.menu.aboutWindow())
+                                           : static_cast<VersionWindow*>(rig.splash);
+    QVERIFY(window->isVisible());
     QCOMPARE(window->windowTitle(), QStringLiteral("Version"));
     QCOMPARE(window->size(), QSize(210, 280));
-    QCOMPARE(rig.form.Image1->isEnabled(), !about); // About locks the menu
+    QCOMPARE(rig.menuOpens(), !about); // About locks the menu
     if (about)
         QCOMPARE(window->pos(), QPoint(1815, 260)); // centred on its screen
 
     if (byClick)
-        QTest::mousePress(window->Image1, Qt::LeftButton, Qt::NoModifier, QPoint(105, 140));
+        QTest::mousePress(window->picture(), Qt::LeftButton, Qt::NoModifier, QPoint(105, 140));
     else
         window->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCOMPARE(window.isNull(), byClick);
-    delete window;
-    QVERIFY(rig.form.Image1->isEnabled());
+    QVERIFY(rig.menuOpens());
     // The splash shows the strip where the welcome would have; About leaves it be.
-    QCOMPARE(rig.form.isVisible(), !about);
-    QCOMPARE(rig.state.gintCountdown, qint16(about ? 63 : 50));
-    QVERIFY(rig.form.Timer5->isActive()); // playback goes on
+    QCOMPARE(rig.strip.isVisible(), !about);
+    QCOMPARE(rig.strip.countdown(), qint16(about ? 63 : 50));
+    QVERIFY(rig.timer("Timer5")->isActive()); // playback goes on
 }
 
 void TestVersion::pictureShowsProductInfo()

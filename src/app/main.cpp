@@ -1,15 +1,20 @@
 #include "agent/AgentControl.h"
-#include "app/Desktop.h"
-#include "app/Form1.h"
-#include "app/SingleInstance.h"
 #include "content/Corpus.h"
+#include "platform/Desktop.h"
+#include "platform/SingleInstance.h"
+#include "playback/PairSource.h"
 #include "settings/PlaybackState.h"
 #include "settings/SettingsStore.h"
+#include "strip/CaptionStrip.h"
+#include "ui/StartupSplash.h"
+#include "ui/StripMenu.h"
 
 #include <QApplication>
 #include <QByteArray>
+#include <QPointer>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -50,6 +55,40 @@ void startupMessages(QtMsgType type, const QMessageLogContext&, const QString&)
     }
 }
 
+// The windows say what happened; here each news reaches whoever acts on it.
+void connectWindows(CaptionStrip& strip, StripMenu& menu, const Desktop& desktop)
+{
+    using Playback = CaptionStrip::Playback;
+    QObject::connect(&strip, &CaptionStrip::menuRequested, &menu, &StripMenu::popup);
+    QObject::connect(&menu, &StripMenu::settingsOpened, &strip,
+                     [&strip] { strip.setDialogOpen(true); });
+    QObject::connect(&menu, &StripMenu::settingsClosed, &strip,
+                     [&strip] { strip.setDialogOpen(false); });
+    QObject::connect(&menu, &StripMenu::aboutOpened, &strip,
+                     [&strip] { strip.setDialogOpen(true, Playback::Continue); });
+    QObject::connect(&menu, &StripMenu::aboutClosed, &strip,
+                     [&strip] { strip.setDialogOpen(false, Playback::Continue); });
+    QObject::connect(&menu, &StripMenu::readAloudToggled, &strip, &CaptionStrip::setCharacterShown);
+    QObject::connect(&menu, &StripMenu::exitRequested, &strip, [&strip] {
+        strip.saveExitSettings();
+        QCoreApplication::exit(0);
+    });
+
+    // The start-up window lives from the strip's start until the welcome
+    // brings the strip up, or until it is clicked away.
+    auto splash = std::make_shared<QPointer<StartupSplash>>();
+    QObject::connect(&strip, &CaptionStrip::startupWindowDue, &strip, [&strip, &desktop, splash] {
+        *splash = new StartupSplash(desktop);
+        QObject::connect(*splash, &StartupSplash::dismissed, &strip,
+                         &CaptionStrip::skipStartupWindow);
+        (*splash)->open();
+    });
+    QObject::connect(&strip, &CaptionStrip::startupWindowOver, &strip, [splash] {
+        if (*splash)
+            (*splash)->unload();
+    });
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -75,12 +114,16 @@ int main(int argc, char* argv[])
 
     PlaybackState state;
     const Corpus corpus;
+    PairSource pairs(corpus);
     SettingsStore store; // $XDG_CONFIG_HOME/Brix.conf: it names its file itself
     AgentControl agent;
     Desktop desktop;
-    Form1 form1(state, corpus, store, agent, desktop);
-    QObject::connect(&instance, &SingleInstance::activateRequested, &form1, &Form1::activate);
-    form1.Form_Load();
+    CaptionStrip strip(state, pairs, store, agent, desktop);
+    StripMenu menu(state, store, desktop);
+    connectWindows(strip, menu, desktop);
+    QObject::connect(&instance, &SingleInstance::activateRequested, &strip,
+                     &CaptionStrip::activate);
+    strip.start();
     const int code = QApplication::exec();
 
     // Exit has already pushed the settings to the disk. End at once rather

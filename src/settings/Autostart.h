@@ -2,6 +2,8 @@
 
 #include <QString>
 
+struct PlaybackState;
+
 // The per-user entry that starts the tutor at log-on, named "Italian".
 // One backend per platform: an XDG autostart file on Linux, the HKCU Run
 // value on Windows.
@@ -15,5 +17,10 @@ bool disable();
 bool isEnabled();
 // Where the entry lives: a file path, or the registry path on Windows.
 QString location();
+
+// Follows the learner's choice: adds the entry for 1, removes it for 0, and
+// leaves it alone for any other stored value. `programPath` is the running
+// program's full path (QCoreApplication::applicationFilePath()).
+void apply(const PlaybackState& state, const QString& programPath);
 
 } // namespace Autostart

@@ -24,7 +24,7 @@ struct SettingKey {
     qint16 firstRun;               // Integer keys only
     qint16 minimum;                // Integer keys only
     qint16 maximum;                // Integer keys only
-    bool savedByDialog;            // written by Save_Settings
+    bool savedByDialog;            // written by saveSettings
 };
 
 namespace SettingKeys {
@@ -39,24 +39,23 @@ constexpr double kFirstRunLeftInset = 2000.0;
 // "rd", "ce" and "voice" take any value: the program gives every value other
 // than the usual ones a meaning of its own.
 inline constexpr std::array<SettingKey, 16> kTable{{
-    {"ce", SettingKind::Integer, &PlaybackState::gintLanguageOrder, 1, kAnyMin, kAnyMax, true},
-    {"n", SettingKind::Integer, &PlaybackState::gintRepeats, 2, 1, 12, true},
-    {"ctime", SettingKind::Integer, &PlaybackState::gintEnglishTime, 3, 3, 15, true},
-    {"etime", SettingKind::Integer, &PlaybackState::gintItalianTime, 5, 5, 15, true},
-    {"rd", SettingKind::Integer, &PlaybackState::gintPlayMode, 0, kAnyMin, kAnyMax, true},
-    {"psave", SettingKind::Integer, &PlaybackState::gintSaveSchedule, 1, 0, 1, true},
-    {"ssave", SettingKind::Integer, &PlaybackState::gintSaveSettings, 1, 0, 1, true},
-    {"visi", SettingKind::Integer, &PlaybackState::gintAutoHide, 0, 0, 1, true},
-    {"voice", SettingKind::Integer, &PlaybackState::gintReadAloud, 1, kAnyMin, kAnyMax, false},
-    {"guage", SettingKind::Integer, &PlaybackState::gintTopic, 1, 0, 10, true},
+    {"ce", SettingKind::Integer, &PlaybackState::languageOrder, 1, kAnyMin, kAnyMax, true},
+    {"n", SettingKind::Integer, &PlaybackState::repeats, 2, 1, 12, true},
+    {"ctime", SettingKind::Integer, &PlaybackState::englishTime, 3, 3, 15, true},
+    {"etime", SettingKind::Integer, &PlaybackState::italianTime, 5, 5, 15, true},
+    {"rd", SettingKind::Integer, &PlaybackState::playMode, 0, kAnyMin, kAnyMax, true},
+    {"psave", SettingKind::Integer, &PlaybackState::saveSchedule, 1, 0, 1, true},
+    {"ssave", SettingKind::Integer, &PlaybackState::saveSettings, 1, 0, 1, true},
+    {"visi", SettingKind::Integer, &PlaybackState::autoHide, 0, 0, 1, true},
+    {"voice", SettingKind::Integer, &PlaybackState::readAloud, 1, kAnyMin, kAnyMax, false},
+    {"guage", SettingKind::Integer, &PlaybackState::topic, 1, 0, 10, true},
     // The scheduler mends a position outside the course itself.
-    {"guagen", SettingKind::Integer, &PlaybackState::gintNextSentence, 11000, kAnyMin, kAnyMax,
-     false},
-    {"red", SettingKind::Integer, &PlaybackState::gintRed, 0, kAnyMin, kAnyMax, true},
-    {"mark", SettingKind::Integer, &PlaybackState::gintStartWithWindows, 0, 0, 1, true},
+    {"guagen", SettingKind::Integer, &PlaybackState::nextSentence, 11000, kAnyMin, kAnyMax, false},
+    {"red", SettingKind::Integer, &PlaybackState::red, 0, kAnyMin, kAnyMax, true},
+    {"mark", SettingKind::Integer, &PlaybackState::startWithLogon, 0, 0, 1, true},
     {"xxx", SettingKind::Marker, nullptr, 0, 0, 0, true},
     {"left", SettingKind::LeftEdge, nullptr, 0, 0, 0, false},
-    {"sspeed", SettingKind::Integer, &PlaybackState::gintSpeed, 150, kAnyMin, kAnyMax, true},
+    {"sspeed", SettingKind::Integer, &PlaybackState::speed, 150, kAnyMin, kAnyMax, true},
 }};
 
 // The key named `name`; a name that is not in the table does not compile.

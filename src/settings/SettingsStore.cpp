@@ -6,9 +6,6 @@
 
 namespace {
 
-constexpr char kOrganisation[] = "Brix";
-constexpr char kGroup[] = "Italian/";
-
 QString keyName(const SettingKey& key)
 {
     return QString::fromLatin1(key.name.data(), qsizetype(key.name.size()));
@@ -16,7 +13,7 @@ QString keyName(const SettingKey& key)
 
 QString settingsPath(const QString& name)
 {
-    return QLatin1String(kGroup) + name;
+    return QLatin1String(SettingsStore::kGroup) + QLatin1Char('/') + name;
 }
 
 // A hand-edited value with a comma comes back as a list; take it back to the
@@ -31,16 +28,16 @@ QString storedText(const QVariant& value)
 } // namespace
 
 SettingsStore::SettingsStore()
-    : m_settings(QSettings::NativeFormat, QSettings::UserScope, QLatin1String(kOrganisation),
-                 QString())
+    : m_settings(QSettings::NativeFormat, QSettings::UserScope,
+                 QLatin1String(SettingsStore::kOrganisation), QString())
 {
 }
 
-double SettingsStore::Load_Settings(PlaybackState& state, double screenWidthTwips)
+double SettingsStore::loadSettings(PlaybackState& state, double screenWidthTwips)
 {
     const float firstRunLeft = SettingKeys::firstRunLeft(screenWidthTwips);
-    state.gstrFirstRun = value(keyName(SettingKeys::find("xxx")));
-    if (state.gstrFirstRun.isEmpty())
+    state.firstRun = value(keyName(SettingKeys::find("xxx")));
+    if (state.firstRun.isEmpty())
         writeFirstRunValues(firstRunLeft);
 
     float left = firstRunLeft;
@@ -51,7 +48,7 @@ double SettingsStore::Load_Settings(PlaybackState& state, double screenWidthTwip
             state.*key.member = SettingKeys::parseInteger(text, key).value_or(key.firstRun);
             break;
         case SettingKind::Marker:
-            state.gstrFirstRun = text;
+            state.firstRun = text;
             break;
         case SettingKind::LeftEdge:
             left = SettingKeys::parseLeft(text).value_or(firstRunLeft);
@@ -61,7 +58,7 @@ double SettingsStore::Load_Settings(PlaybackState& state, double screenWidthTwip
     return left;
 }
 
-void SettingsStore::Save_Settings(const PlaybackState& state)
+void SettingsStore::saveSettings(const PlaybackState& state)
 {
     for (const SettingKey& key : SettingKeys::kTable) {
         if (!key.savedByDialog)
@@ -73,12 +70,12 @@ void SettingsStore::Save_Settings(const PlaybackState& state)
     }
 }
 
-void SettingsStore::Save_Exit_Settings(const PlaybackState& state, double leftTwips)
+void SettingsStore::saveExitSettings(const PlaybackState& state, double leftTwips)
 {
     writeInteger(SettingKeys::find("voice"), state);
     write(SettingKeys::find("left"), SettingKeys::formatLeft(static_cast<float>(leftTwips)));
     // A position is worth keeping only in sequence mode.
-    if (state.gintSaveSchedule == 1 && state.gintPlayMode == 1)
+    if (state.saveSchedule == 1 && state.playMode == 1)
         writeInteger(SettingKeys::find("guagen"), state);
 }
 
@@ -92,7 +89,7 @@ bool SettingsStore::flush()
     // shares the pending writes, tries them again as it opens, and starts
     // with a clean status.
     const QSettings probe(QSettings::NativeFormat, QSettings::UserScope,
-                          QLatin1String(kOrganisation), QString());
+                          QLatin1String(SettingsStore::kOrganisation), QString());
     return probe.status() == QSettings::NoError;
 }
 

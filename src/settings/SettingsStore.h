@@ -14,17 +14,22 @@ public:
     // Told of every write, in the order made (the file itself is sorted).
     using WriteObserver = std::function<void(const QString& key, const QString& text)>;
 
+    // Where the file lives: $XDG_CONFIG_HOME/<organisation>.conf, keys under
+    // the group.
+    static constexpr char kOrganisation[] = "Brix";
+    static constexpr char kGroup[] = "Italian";
+
     SettingsStore();
 
     // Reads every key into `state`, writing the first-run values first when
     // the file has none. Returns the strip's left edge in twips ("left").
     // A value that is missing, not a number or out of range falls back to
     // its first-run value in memory; the file is not rewritten for it.
-    double Load_Settings(PlaybackState& state, double screenWidthTwips);
+    double loadSettings(PlaybackState& state, double screenWidthTwips);
     // The Settings dialog's keys.
-    void Save_Settings(const PlaybackState& state);
+    void saveSettings(const PlaybackState& state);
     // "voice", "left" and, in sequence mode with "psave" on, "guagen".
-    void Save_Exit_Settings(const PlaybackState& state, double leftTwips);
+    void saveExitSettings(const PlaybackState& state, double leftTwips);
 
     // Pushes pending writes to the disk; false if they could not be written.
     bool flush();

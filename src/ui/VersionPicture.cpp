@@ -1,6 +1,6 @@
 #include "ui/VersionPicture.h"
 
-#include "ui/ProductInfo.h"
+#include "platform/ProductInfo.h"
 
 #include <QFontMetrics>
 #include <QLinearGradient>

@@ -6,12 +6,12 @@
 
 VersionWindow::VersionWindow(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      Image1(new VersionPicture(this))
+      m_picture(new VersionPicture(this))
 {
     setWindowTitle(QStringLiteral("Version"));
     setFixedSize(VersionPicture::kWidth, VersionPicture::kHeight);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->move(0, 0);
+    m_picture->setObjectName(QStringLiteral("Image1"));
+    m_picture->move(0, 0);
 }
 
 void VersionWindow::unload()
@@ -24,5 +24,5 @@ void VersionWindow::mousePressEvent(QMouseEvent* event)
 {
     // The picture covers the whole window, so every press is on the picture.
     if (event->button() == Qt::LeftButton)
-        Image1_Click();
+        pictureClicked();
 }

@@ -12,7 +12,6 @@
 #   window_geometry WID         prints "X Y WIDTH HEIGHT" in screen pixels
 #   read_setting KEY            prints KEY from [Italian] in Brix.conf
 #   all_keys_written            whether Brix.conf holds all sixteen keys
-#   await_one_of_two P1 P2 S    waits for one of two copies to end (ENDED, SURVIVOR)
 #   wait_for_exit PID [S]       waits for a program started here to end; its status in EXIT_STATUS
 #   drag_by X Y DX DY           presses button 1 at X,Y, moves by DX,DY in steps, releases
 #   screenshot NAME             saves the screen to $E2E_SHOTS/NAME.png if E2E_SHOTS is set
@@ -189,20 +188,6 @@ window_geometry()
 }
 
 screen_size() { xdotool getdisplaygeometry; }
-
-# Waits up to SECONDS for one of two copies to end; sets ENDED and SURVIVOR.
-# False when both are still running.
-await_one_of_two()
-{
-    local first=$1 second=$2 seconds=$3
-    one_has_ended() { not_running "$first" || not_running "$second"; }
-    poll "$seconds" one_has_ended || return 1
-    if not_running "$first"; then
-        ENDED=$first SURVIVOR=$second
-    else
-        ENDED=$second SURVIVOR=$first
-    fi
-}
 
 # Whether the settings file holds every key the tutor keeps.
 all_keys_written()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Desktop.h"
+#include "platform/Desktop.h"
 
 // A desktop whose pointer and screen the test sets: 1024x768 at 96 DPI
 // (15 twips to the pixel) unless told otherwise.

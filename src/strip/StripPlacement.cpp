@@ -1,4 +1,4 @@
-#include "window/StripPlacement.h"
+#include "strip/StripPlacement.h"
 
 namespace StripPlacement {
 

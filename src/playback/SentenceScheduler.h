@@ -6,8 +6,8 @@
 #include <random>
 
 // Chooses the number of the next sentence pair from the topic, the play mode
-// and the sequence position. It needs no window: Form1 calls next() and then
-// looks the texts up.
+// and the sequence position. It needs no window: PairSource calls next() and
+// then looks the texts up.
 class SentenceScheduler {
 public:
     SentenceScheduler(); // seeded once from the clock
@@ -19,11 +19,11 @@ public:
     };
 
     // Picks the next number. In sequence order it moves the position
-    // (gintNextSentence) on past the chosen number.
+    // (nextSentence) on past the chosen number.
     Choice next(PlaybackState& state);
 
     // Number drawn by the last random-order choice; never stored.
-    qint16 mintRandomSentence = 0;
+    qint16 lastRandomSentence() const { return m_randomSentence; }
 
 private:
     qint16 nextInTopic(PlaybackState& state, int topic);
@@ -32,4 +32,5 @@ private:
     qint16 randomInCourse();
 
     std::mt19937 m_random;
+    qint16 m_randomSentence = 0;
 };

@@ -5,7 +5,8 @@
 namespace ProductInfo {
 
 inline constexpr char kTitle[] = "Quorvel";
-inline constexpr char kVersionText[] = "Quorvel V1.01";
+// QUORVEL_VERSION comes from the project version in CMake.
+inline constexpr char kVersionText[] = "Quorvel V" QUORVEL_VERSION;
 inline constexpr char kMaker[] = "Brix Software";
 inline constexpr char kWebsite[] = "http://quorvel.example.org/";
 inline constexpr char kEmailAddress[] = "support@quorvel.example.org";

@@ -1,4 +1,4 @@
-#include "app/StripPicture.h"
+#include "strip/StripPicture.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "app/SentenceScheduler.h"
+#include "playback/SentenceScheduler.h"
 
 #include "content/Numbering.h"
 
@@ -31,19 +31,19 @@ SentenceScheduler::Choice SentenceScheduler::next(PlaybackState& state)
 {
     // A topic outside 1..10 can only come from a damaged file; the store
     // already falls back, and here it plays the whole course.
-    const int topic = isTopic(state.gintTopic) ? state.gintTopic : 0;
-    if (state.gintPlayMode != 0) {
+    const int topic = isTopic(state.topic) ? state.topic : 0;
+    if (state.playMode != 0) {
         const qint16 n = topic ? nextInTopic(state, topic) : nextInCourse(state);
-        state.gintNextSentence = narrow(n + 1);
+        state.nextSentence = narrow(n + 1);
         return {n, true};
     }
-    mintRandomSentence = topic ? randomInTopic(topic) : randomInCourse();
-    return {mintRandomSentence, false};
+    m_randomSentence = topic ? randomInTopic(topic) : randomInCourse();
+    return {m_randomSentence, false};
 }
 
 qint16 SentenceScheduler::nextInTopic(PlaybackState& state, int topic)
 {
-    const int n = state.gintNextSentence;
+    const int n = state.nextSentence;
     // Off the topic's page, past its last line, or on its line 0 (such as the
     // first-run 11000): start again at the topic's first line.
     if (page(n) != topic || n > lastOfTopic(topic) || line(n) == 0)
@@ -53,7 +53,7 @@ qint16 SentenceScheduler::nextInTopic(PlaybackState& state, int topic)
 
 qint16 SentenceScheduler::nextInCourse(PlaybackState& state)
 {
-    int n = state.gintNextSentence;
+    int n = state.nextSentence;
     if (line(n) > kLinesPerPage)
         n = nextPageStart(n);
     else if (line(n) == 0)

@@ -1,4 +1,4 @@
-#include "window/DragHandles.h"
+#include "strip/DragHandles.h"
 
 #include <QEvent>
 #include <QWidget>

@@ -1,0 +1,605 @@
+#include "strip/CaptionStrip.h"
+
+#include "agent/AgentControl.h"
+#include "agent/Character.h"
+#include "platform/Desktop.h"
+#include "platform/ProductInfo.h"
+#include "platform/Twips.h"
+#include "playback/PairSource.h"
+#include "settings/SettingsStore.h"
+#include "strip/DragHandles.h"
+#include "strip/StripPicture.h"
+#include "strip/StripPlacement.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
+#include <algorithm>
+#include <array>
+#include <limits>
+
+namespace {
+
+// Layout, in twips: left, top, width, height.
+constexpr Twips::Rect kItalianLineBox{0, 50, 13280, 280};
+constexpr Twips::Rect kEnglishLineBox{0, 400, 6650, 330};
+constexpr Twips::Rect kHairlineBox{0, 0, 6300, 10};
+constexpr Twips::Rect kPictureBackBox{6840, 15, 405, 330};
+constexpr Twips::Rect kMenuPictureBox{6840, 45, 270, 270};
+constexpr Twips::Rect kOutlineBox{0, 15, 7140, 330};
+constexpr int kWindowWidth = 7155;
+constexpr int kFullHeight = 340;
+constexpr int kCollapsedHeight = 20;
+constexpr int kMenuBelowStrip = 10;
+
+// The English line rests below the window and slides up into view.
+constexpr int kEnglishParked = 400;
+constexpr int kEnglishShown = 60;
+constexpr int kEnglishStep = 10;
+
+// Intervals in milliseconds.
+constexpr int kPointerMs = 60;
+constexpr int kBlinkMs = 1500;
+constexpr int kSlideMs = 50;
+constexpr int kScrollMs = 80;
+constexpr int kCycleMs = DisplayCycle::kTickMs;
+
+// The welcome countdown of Timer1: the strip replaces the start-up window at
+// 50, and at 2 the display cycle starts unless a dialog is open.
+constexpr qint16 kCountdownStart = 70;
+constexpr qint16 kStripShownAt = 50;
+constexpr qint16 kCountdownStartsCycle = 2;
+constexpr qint16 kFirstStripColor = 10;
+constexpr qint16 kSecondStripColor = 12;
+constexpr int kScrollWidth = 36;   // Italian line: spaces before it on the first tick
+constexpr int kWelcomeIndent = 20; // welcome line: c - 20 spaces before it
+constexpr int kPointerTopRows = 3; // a collapsed strip opens at y <= 3
+constexpr int kItalian = 1040;     // language identifier of the speech
+constexpr int kCharacterGap = 6;   // pixels between strip and character
+
+const QString kWelcome = QStringLiteral(" Welcome to use %1.").arg(ProductInfo::kVersionText);
+const QString kCleared = QStringLiteral(" ");
+
+// The standard 16-colour palette Timer2 draws in.
+constexpr std::array<QRgb, 16> kPalette{
+    0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080, 0x808000, 0xc0c0c0,
+    0x808080, 0x0000ff, 0x00ff00, 0x00ffff, 0xff0000, 0xff00ff, 0xffff00, 0xffffff,
+};
+
+QColor paletteColor(qint16 index)
+{
+    return QColor::fromRgb(kPalette[static_cast<std::size_t>(index) % kPalette.size()]);
+}
+
+const QColor kOutlineColor(0x6f, 0x8c, 0xb0);
+
+// The countdown never wraps, however long the program runs.
+qint16 decrement(qint16 value)
+{
+    return value > std::numeric_limits<qint16>::min() ? static_cast<qint16>(value - 1) : value;
+}
+
+// Setting a caption costs a relayout and a repaint; skip it when nothing changes.
+void setCaption(QLabel* label, const QString& text)
+{
+    if (label->text() != text)
+        label->setText(text);
+}
+
+QString indented(int spaces, const QString& text)
+{
+    return QString(std::max(spaces, 0), QLatin1Char(' ')) + text;
+}
+
+QFont captionFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    font.setPointSizeF(10.5);
+    return font;
+}
+
+// Switching on a running timer leaves its beat alone.
+void enable(QTimer* timer)
+{
+    if (!timer->isActive())
+        timer->start();
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    return label;
+}
+
+QTimer* makeTimer(QObject* parent, const char* name, int interval)
+{
+    auto* timer = new QTimer(parent);
+    timer->setObjectName(QLatin1String(name));
+    timer->setInterval(interval);
+    return timer;
+}
+
+void fill(QWidget* widget, const QColor& color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, color);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+void showModalMessage(const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(ProductInfo::kTitle), text,
+                    QMessageBox::Ok);
+    box.exec();
+}
+
+} // namespace
+
+CaptionStrip::CaptionStrip(PlaybackState& state, PairSource& pairs, SettingsStore& store,
+                           AgentControl& agent, Desktop& desktop, QWidget* parent)
+    : QWidget(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool |
+                          Qt::WindowDoesNotAcceptFocus),
+      m_state(state), m_pairs(pairs), m_store(store), m_agent(agent), m_desktop(desktop),
+      m_outline(new QFrame(this)), m_hairline(makeLabel(this, "Label3")),
+      m_italianLine(makeLabel(this, "Label1")), m_englishLine(makeLabel(this, "Label2")),
+      m_pictureBack(makeLabel(this, "Label4")), m_menuPicture(new StripPicture(this)),
+      m_pointerTimer(makeTimer(this, "Timer1", kPointerMs)),
+      m_blinkTimer(makeTimer(this, "Timer2", kBlinkMs)),
+      m_slideTimer(makeTimer(this, "Timer3", kSlideMs)),
+      m_scrollTimer(makeTimer(this, "Timer4", kScrollMs)),
+      m_cycleTimer(makeTimer(this, "Timer5", kCycleMs)),
+      m_dragHandles(new DragHandles([this] { beginDrag(); }, [this] { followPointer(); },
+                                    [this] { endDrag(); }, this)),
+      m_stripMark(new QWidget(this)), m_messageHandler(showModalMessage)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Form1"));
+    // The user keeps typing in their own application while the strip plays.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    buildLayout();
+
+    connect(m_pointerTimer, &QTimer::timeout, this, &CaptionStrip::pointerTick);
+    connect(m_blinkTimer, &QTimer::timeout, this, &CaptionStrip::blinkTick);
+    connect(m_slideTimer, &QTimer::timeout, this, &CaptionStrip::slideTick);
+    connect(m_scrollTimer, &QTimer::timeout, this, &CaptionStrip::scrollTick);
+    connect(m_cycleTimer, &QTimer::timeout, this, &CaptionStrip::advanceCycle);
+    connect(m_menuPicture, &StripPicture::mouseMoved, this, &CaptionStrip::requestMenu);
+    for (QLabel* label : {m_italianLine, m_englishLine, m_hairline, m_pictureBack})
+        m_dragHandles->watch(label);
+}
+
+CaptionStrip::~CaptionStrip() = default;
+void CaptionStrip::buildLayout()
+{
+    fill(this, m_desktop.backgroundColor());
+    resize(pixelsX(kWindowWidth), pixelsY(kFullHeight));
+
+    m_outline->setObjectName(QStringLiteral("Shape1"));
+    m_outline->setFrameStyle(QFrame::Box | QFrame::Plain);
+    m_outline->setLineWidth(1);
+    QPalette outline = m_outline->palette();
+    outline.setColor(QPalette::WindowText, kOutlineColor);
+    m_outline->setPalette(outline);
+    m_outline->setAttribute(Qt::WA_TransparentForMouseEvents);
+    placeTwips(m_outline, kOutlineBox);
+
+    const QFont font = captionFont();
+    for (QLabel* line : {m_italianLine, m_englishLine}) {
+        line->setFont(font);
+        QPalette palette = line->palette();
+        palette.setColor(QPalette::WindowText, Qt::white);
+        line->setPalette(palette);
+        line->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        line->setWordWrap(false);
+        line->setTextFormat(Qt::PlainText);
+    }
+    placeTwips(m_italianLine, kItalianLineBox);
+    setEnglishTop(kEnglishLineBox.top);
+    fill(m_hairline, m_desktop.inactiveCaptionColor());
+    placeTwips(m_hairline, kHairlineBox);
+    fill(m_pictureBack, m_desktop.backgroundColor());
+    placeTwips(m_pictureBack, kPictureBackBox);
+
+    m_menuPicture->setObjectName(QStringLiteral("Image1"));
+    placeTwips(m_menuPicture, kMenuPictureBox);
+
+    m_stripMark->setObjectName(QStringLiteral("stripMark"));
+    m_stripMark->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_stripMark->setAutoFillBackground(true);
+    m_stripMark->hide();
+}
+
+void CaptionStrip::placeTwips(QWidget* widget, const Twips::Rect& place)
+{
+    widget->setGeometry(
+        Twips::toPixels(place, m_desktop.twipsPerPixelX(), m_desktop.twipsPerPixelY()));
+}
+
+int CaptionStrip::pixelsX(double twips) const
+{
+    return Twips::toPixels(twips, m_desktop.twipsPerPixelX());
+}
+
+int CaptionStrip::pixelsY(double twips) const
+{
+    return Twips::toPixels(twips, m_desktop.twipsPerPixelY());
+}
+
+void CaptionStrip::start()
+{
+    loadCharacter();
+    setLeftTwips(m_store.loadSettings(m_state, m_desktop.screenWidthTwips()));
+    move(x(), 0);
+    hide();
+    Q_EMIT startupWindowDue();
+
+    m_slideTimer->stop();
+    m_scrollTimer->stop();
+    m_cycleTimer->stop();
+    m_cycle.restart();
+    m_stripColor = kFirstStripColor;
+    m_countdown = kCountdownStart;
+
+    loadSentencePair();
+    makeTopmost();
+    pinToTop();
+    placeCharacter();
+    // Started last: a message box during start-up must not let them run
+    // before the strip is in place.
+    m_pointerTimer->start();
+    m_blinkTimer->start();
+}
+
+// An unknown character is not fatal: the tutor goes on without one.
+void CaptionStrip::loadCharacter()
+{
+    CharacterCollection& characters = m_agent.Characters();
+    const QString id = QString::fromLatin1(kCharacterId);
+    if (characters.Load(id, QString()))
+        m_character = characters.Item(id);
+    if (!m_character)
+        return;
+    m_character->Show();
+    m_character->setLanguageID(kItalian);
+}
+
+// Whole twips divided by whole twips per pixel, as the window system is
+// handed the strip's size when it is made topmost.
+void CaptionStrip::makeTopmost()
+{
+    const auto wholeDiv = [](double twips, double perPixel) {
+        const long divisor = std::max(1L, std::lround(perPixel));
+        return static_cast<int>(std::lround(twips) / divisor);
+    };
+    const QRect topmost(pixelsX(m_leftTwips), wholeDiv(0, m_desktop.twipsPerPixelY()),
+                        wholeDiv(kWindowWidth, m_desktop.twipsPerPixelX()),
+                        wholeDiv(kFullHeight, m_desktop.twipsPerPixelY()));
+    if (geometry() != topmost)
+        setGeometry(topmost);
+    // The stays-on-top flag keeps it above other windows; a shown strip is
+    // brought up now as well.
+    if (isVisible())
+        raise();
+}
+
+// Just below the right end of the strip, inside the screen.
+void CaptionStrip::placeCharacter()
+{
+    if (!m_character)
+        return;
+    const QRect screen = m_desktop.screenGeometry();
+    const QPoint spot(
+        std::clamp(m_windowRect.right() + 1, screen.left(), screen.right()),
+        std::clamp(m_windowRect.bottom() + 1 + kCharacterGap, screen.top(), screen.bottom()));
+    m_character->MoveTo(spot);
+}
+
+void CaptionStrip::pinToTop()
+{
+    m_fullHeight = true;
+    const QRect pinned(x(), 0, width(), pixelsY(kFullHeight));
+    if (geometry() != pinned)
+        setGeometry(pinned);
+    clearStripMark();
+    m_windowRect = frameGeometry();
+}
+
+void CaptionStrip::loadSentencePair()
+{
+    const SentencePair pair = m_pairs.next(m_state);
+    if (pair.italian)
+        m_italian = *pair.italian;
+    if (pair.english)
+        m_english = *pair.english;
+    if (!pair.italian || !pair.english) {
+        // The display cycle waits while the message is up.
+        m_messageOpen = true;
+        m_messageHandler(QString::number(pair.sentence));
+        m_messageOpen = false;
+    }
+    if (pair.sequence) {
+        m_italianLine->setToolTip(m_italian);
+        m_englishLine->setToolTip(m_english);
+    }
+}
+
+void CaptionStrip::setMessageHandler(MessageHandler handler)
+{
+    m_messageHandler = handler ? std::move(handler) : MessageHandler(showModalMessage);
+}
+
+void CaptionStrip::setLeftTwips(double twips)
+{
+    m_leftTwips = twips;
+    const int left = pixelsX(twips);
+    if (x() != left)
+        move(left, y());
+}
+
+void CaptionStrip::setDialogOpen(bool open, Playback playback)
+{
+    m_dialogOpen = open;
+    // A disabled picture gets no mouse events, so the menu stays shut.
+    m_menuPicture->setEnabled(!open);
+    if (playback == Playback::Continue)
+        return;
+    // The cycle's tick and phase stay where they are while it is held.
+    if (open)
+        m_cycleTimer->stop();
+    else if (m_countdown <= kCountdownStartsCycle)
+        m_cycleTimer->start();
+}
+
+void CaptionStrip::skipStartupWindow()
+{
+    setVisible(true);
+    m_countdown = kStripShownAt;
+}
+
+void CaptionStrip::setCharacterShown(bool shown)
+{
+    if (!m_character)
+        return;
+    if (shown)
+        m_character->Show();
+    else
+        m_character->Hide();
+}
+
+void CaptionStrip::activate()
+{
+    show();
+    raise();
+    if (m_character)
+        m_character->Raise();
+}
+
+void CaptionStrip::saveExitSettings()
+{
+    m_store.saveExitSettings(m_state, m_leftTwips);
+    m_store.flush();
+}
+
+// ---------------------------------------------------------------- timers
+
+void CaptionStrip::pointerTick()
+{
+    const qint16 c = decrement(m_countdown);
+    m_countdown = c;
+    // Only auto-hide and a drag need the pointer. Asking the display server
+    // for it 16 times a second regardless was the largest cost of a strip
+    // that just stands there.
+    if (m_state.autoHide != 0 || m_dragging)
+        m_cursor = m_desktop.cursorPos();
+    applyAutoHide(c);
+    countdownActions(c);
+}
+
+// Open while the welcome runs, while auto-hide is off, while a label is
+// held, or while the pointer is in the strip's rectangle and either touches
+// the top rows of the screen or finds the strip already open.
+void CaptionStrip::applyAutoHide(qint16 countdown)
+{
+    const bool inside = m_windowRect.contains(m_cursor);
+    const bool open = countdown > 0 || m_state.autoHide == 0 || m_dragging ||
+                      (inside && (m_cursor.y() <= kPointerTopRows || m_fullHeight));
+    setFullHeight(open);
+}
+
+void CaptionStrip::countdownActions(qint16 c)
+{
+    if (c == 0) {
+        m_countdown = 1; // stays run out
+    } else if (c >= 1 && c <= kCountdownStartsCycle) {
+        setCaption(m_italianLine, kCleared);
+        if (!m_dialogOpen)
+            enable(m_cycleTimer);
+    } else if (c > kCountdownStartsCycle && c <= kWelcomeIndent) {
+        setCaption(m_italianLine, kWelcome);
+    } else if (c > kWelcomeIndent) {
+        if (c <= kStripShownAt) {
+            Q_EMIT startupWindowOver();
+            if (!isVisible())
+                show();
+        }
+        setCaption(m_italianLine, indented(c - kWelcomeIndent, kWelcome));
+    }
+}
+
+void CaptionStrip::blinkTick()
+{
+    if (!m_fullHeight && !m_dragging)
+        drawStripMark(paletteColor(m_stripColor));
+    else
+        clearStripMark();
+    m_stripColor = m_stripColor == kFirstStripColor ? kSecondStripColor : kFirstStripColor;
+}
+
+void CaptionStrip::slideTick()
+{
+    setCaption(m_englishLine, kCleared + m_english);
+    if (m_englishTop > kEnglishShown) {
+        setEnglishTop(m_englishTop - kEnglishStep);
+    } else {
+        setEnglishTop(kEnglishShown);
+        m_slideTimer->stop();
+    }
+}
+
+void CaptionStrip::scrollTick()
+{
+    setCaption(m_italianLine, indented(kScrollWidth - m_scrollStep, m_italian));
+    if (++m_scrollStep >= kScrollWidth) {
+        m_scrollStep = 0;
+        m_scrollTimer->stop();
+    }
+}
+
+void CaptionStrip::advanceCycle()
+{
+    if (!m_messageOpen)
+        carryOut(m_cycle.advance(m_state));
+}
+
+void CaptionStrip::carryOut(DisplayCycle::Steps steps)
+{
+    using Step = DisplayCycle::Step;
+    if (steps & Step::LoadPair)
+        loadSentencePair();
+    if (steps & Step::ClearItalian)
+        clearItalianLine();
+    if (steps & Step::ParkEnglish)
+        parkEnglishLine();
+    if (steps & Step::ScrollItalianIn)
+        enable(m_scrollTimer);
+    if (steps & Step::SlideEnglishUp)
+        enable(m_slideTimer);
+    if (steps & Step::SpeakAndWave)
+        speakAndWave();
+}
+
+// A line's time can end before its animation does when Settings shortened
+// it mid-cycle; stop the animation too, or it would bring the line back.
+void CaptionStrip::clearItalianLine()
+{
+    m_scrollTimer->stop();
+    m_scrollStep = 0;
+    setCaption(m_italianLine, kCleared);
+}
+
+void CaptionStrip::parkEnglishLine()
+{
+    m_slideTimer->stop();
+    setCaption(m_englishLine, kCleared);
+    setEnglishTop(kEnglishParked);
+}
+
+// Only the Italian line is spoken; the wave comes with every Italian line,
+// read aloud or not. Whatever the character does wrong must not stop the
+// cycle.
+void CaptionStrip::speakAndWave()
+{
+    if (!m_character)
+        return;
+    try {
+        if (m_state.readAloud == 1)
+            m_character->Speak(m_italian);
+    } catch (...) {
+    }
+    try {
+        m_character->Play(QStringLiteral("Wave"));
+    } catch (...) {
+    }
+}
+
+// ---------------------------------------------------------------- placement
+
+void CaptionStrip::setFullHeight(bool full)
+{
+    if (full == m_fullHeight)
+        return;
+    m_fullHeight = full;
+    resize(width(), std::max(1, pixelsY(full ? kFullHeight : kCollapsedHeight)));
+    // Opening the strip repaints it, which wipes the collapsed strip's colour.
+    if (full)
+        clearStripMark();
+}
+
+void CaptionStrip::setEnglishTop(int twips)
+{
+    m_englishTop = twips;
+    const QRect target(pixelsX(kEnglishLineBox.left), pixelsY(twips),
+                       pixelsX(kEnglishLineBox.width), pixelsY(kEnglishLineBox.height));
+    if (m_englishLine->geometry() != target)
+        m_englishLine->setGeometry(target);
+}
+
+// Covers the collapsed strip, from (0, height - 20) to (width, height) twips.
+void CaptionStrip::drawStripMark(const QColor& color)
+{
+    const int bar = std::max(1, pixelsY(kCollapsedHeight));
+    const QRect area(0, std::max(0, height() - bar), width(), bar);
+    if (m_stripMark->geometry() != area)
+        m_stripMark->setGeometry(area);
+    if (m_markColor != color) {
+        m_markColor = color;
+        QPalette palette = m_stripMark->palette();
+        palette.setColor(QPalette::Window, color);
+        m_stripMark->setPalette(palette);
+    }
+    if (m_stripMark->isHidden()) {
+        m_stripMark->raise();
+        m_stripMark->show();
+    }
+}
+
+void CaptionStrip::clearStripMark()
+{
+    m_markColor = QColor();
+    if (!m_stripMark->isHidden())
+        m_stripMark->hide();
+}
+
+// ---------------------------------------------------------------- dragging
+
+void CaptionStrip::beginDrag()
+{
+    m_dragging = true;
+    m_cursor = m_desktop.cursorPos(); // Timer1 samples it only while it is needed
+    m_dragOffset = StripPlacement::dragOffset(m_cursor, m_windowRect);
+}
+
+// The window follows the pointer as Timer1 last saw it, at the size captured
+// before the drag (the full height).
+void CaptionStrip::followPointer()
+{
+    if (!m_dragging)
+        return;
+    const QRect target = StripPlacement::dragTarget(m_cursor, m_dragOffset, m_windowRect);
+    if (geometry() != target)
+        setGeometry(target);
+    m_fullHeight = true;
+    clearStripMark();
+    m_leftTwips = Twips::fromPixels(target.x(), m_desktop.twipsPerPixelX());
+}
+
+void CaptionStrip::endDrag()
+{
+    const float screenWidth = static_cast<float>(m_desktop.screenWidthTwips());
+    setLeftTwips(StripPlacement::clampLeft(static_cast<float>(m_leftTwips), screenWidth));
+    pinToTop();
+    m_dragging = false;
+}
+
+void CaptionStrip::requestMenu()
+{
+    if (m_dialogOpen)
+        return;
+    const QPoint topRight(pixelsX(StripPlacement::kReachTwips),
+                          pixelsY(kFullHeight + kMenuBelowStrip));
+    Q_EMIT menuRequested(mapToGlobal(topRight));
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <memory>
+
+class AboutWindow;
+class Desktop;
+class QAction;
+class QMenu;
+class SettingsDialog;
+class SettingsStore;
+struct PlaybackState;
+
+// The strip's popup menu and its commands. It opens the Settings dialog and
+// the About window, and says through its signals what they and the commands
+// did; it knows nothing of the strip.
+class StripMenu : public QObject {
+    Q_OBJECT
+
+public:
+    StripMenu(PlaybackState& state, SettingsStore& store, const Desktop& desktop,
+              QObject* parent = nullptr);
+    ~StripMenu() override;
+
+    // Opens the menu with its top-right corner at `globalTopRight`, kept on
+    // the screen, and returns when it closes (the chosen command has run).
+    void popup(const QPoint& globalTopRight);
+    // Where a menu of `menuSize` opens so that its top-right corner is at
+    // `globalTopRight`, kept inside `screen`.
+    static QPoint menuTopLeft(const QPoint& globalTopRight, const QSize& menuSize,
+                              const QRect& screen);
+
+    void openSettings();    // mnu_sysset
+    void toggleReadAloud(); // mnu_hlp
+    void openAbout();       // mnu_veri
+    void openWebsite();     // mnu_page
+    void openEmail();       // mnu_email
+
+    QMenu* menu() const { return m_menu.get(); }
+    SettingsDialog* settingsDialog() const;
+    AboutWindow* aboutWindow() const;
+
+Q_SIGNALS:
+    void settingsOpened();
+    void settingsClosed();
+    void aboutOpened();
+    void aboutClosed();
+    // Reading aloud was switched: the character shows (true) or hides.
+    void readAloudToggled(bool on);
+    // Exit: save what Exit saves and end.
+    void exitRequested();
+
+private:
+    QAction* addItem(const QString& caption, const char* name, void (StripMenu::*command)());
+    void addSeparator(const char* name);
+
+    PlaybackState& m_state;
+    SettingsStore& m_store;
+    const Desktop& m_desktop;
+    const std::unique_ptr<QMenu> m_menu; // mnu_file
+    QAction* m_readAloud = nullptr;      // mnu_hlp
+    QPointer<SettingsDialog> m_settings;
+    QPointer<AboutWindow> m_about;
+};
