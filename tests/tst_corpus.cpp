@@ -16,7 +16,21 @@ class TestCorpus : public QObject {
     // Lines of each page's dialogue before it starts again (pages 1..10).
     static constexpr int kDialogueLengths[10] = {18, 18, 12, 23, 27, 23, 28, 11, 28, 11};
 
+    // Whether each dialogue's speakers say Lei (strangers, clerks, waiters, who
+    // say voi to a table) or tu (friends and family), pages 1..10.
+    static constexpr bool kFormal[10] = {false, true, true, true, false,
+                                         true,  true, true, true, false};
+
     QString text(int key) const { return m_corpus.lookup(key).value_or(QString()); }
+
+    // One dialogue's texts in one language, each once, without the trailing blanks.
+    QStringList dialogue(int page, int offset) const
+    {
+        QStringList texts;
+        for (int line = 1; line <= kDialogueLengths[page - 1]; ++line)
+            texts.append(text(Numbering::sentence(page, line) + offset).trimmed());
+        return texts;
+    }
 
     Corpus m_corpus;
 
@@ -110,8 +124,7 @@ private Q_SLOTS:
         }
         QStringList texts; // each dialogue once, without its repetition
         for (int page = 1; page <= 10; ++page)
-            for (int line = 1; line <= kDialogueLengths[page - 1]; ++line)
-                texts.append(text(Numbering::sentence(page, line) + offset).trimmed());
+            texts += dialogue(page, offset);
         QProcess process;
         process.start(hunspell, {"-l", "-i", "UTF-8", "-d", dictionary});
         process.write(texts.join('\n').toUtf8() + '\n');
@@ -124,6 +137,82 @@ private Q_SLOTS:
              {"Giulia", "Rossi", "margherita", "panna", "porcini", "prosecco", "spritz"})
             unknown.removeAll(name);
         QVERIFY2(unknown.isEmpty(), qPrintable(unknown.join(", ")));
+    }
+
+    void courtesy_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<bool>("formal");
+        for (int page = 1; page <= 10; ++page)
+            QTest::addRow("%d %s", page, kFormal[page - 1] ? "Lei" : "tu")
+                << page << kFormal[page - 1];
+    }
+
+    // The register table agrees with the text, and a dialogue in Lei writes its
+    // courtesy forms capitalised, so "Le piace il Suo lavoro" is never "il suo".
+    void courtesy()
+    {
+        QFETCH(int, page);
+        QFETCH(bool, formal);
+        const QString italian = dialogue(page, 0).join('\n');
+        const auto options = QRegularExpression::UseUnicodePropertiesOption;
+        // tu and its forms ("sei" is left out: it is also six).
+        static const QRegularExpression tu(R"(\b(?i:tu|ti|te|tuo|tua|tuoi|tue|hai)\b)", options);
+        // A courtesy pronoun capitalised inside a sentence, or Scusi / Senta.
+        static const QRegularExpression lei(
+            R"((?<=[\p{L},] )(Lei|Le|La|Suo|Sua|Suoi|Sue)\b|\b(Scusi|Senta)\b)", options);
+        // The same forms lowercase: lei, suo, sua, suoi, sue, and le after che or non.
+        static const QRegularExpression lowercase(
+            R"(\b(lei|suo|sua|suoi|sue)\b|\b(che|non) le\b)", options);
+        const QRegularExpressionMatch informal = tu.match(italian);
+        if (formal) {
+            QVERIFY2(!informal.hasMatch(), qPrintable(informal.captured()));
+            const QRegularExpressionMatch small = lowercase.match(italian);
+            QVERIFY2(!small.hasMatch(), qPrintable(small.captured()));
+        } else {
+            QVERIFY2(informal.hasMatch(), "a dialogue in tu with no tu in it");
+            const QRegularExpressionMatch polite = lei.match(italian);
+            QVERIFY2(!polite.hasMatch(), qPrintable(polite.captured()));
+        }
+    }
+
+    void repeats_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("offset");
+        for (int page = 1; page <= 10; ++page)
+            for (const int offset : {0, Numbering::kEnglishOffset})
+                QTest::addRow("%d %s", page, offset ? "English" : "Italian") << page << offset;
+    }
+
+    // No line twice in one dialogue, whatever its case.
+    void repeats()
+    {
+        QFETCH(int, page);
+        QFETCH(int, offset);
+        QSet<QString> seen;
+        for (const QString& line : dialogue(page, offset)) {
+            QVERIFY2(!seen.contains(line.toCaseFolded()), qPrintable(line));
+            seen.insert(line.toCaseFolded());
+        }
+    }
+
+    void questions_data()
+    {
+        QTest::addColumn<int>("page");
+        for (int page = 1; page <= 10; ++page)
+            QTest::addRow("%d %s", page, qPrintable(Topics::caption(page))) << page;
+    }
+
+    // A line asks a question in Italian exactly when its English does.
+    void questions()
+    {
+        QFETCH(int, page);
+        const QStringList italian = dialogue(page, 0);
+        const QStringList english = dialogue(page, Numbering::kEnglishOffset);
+        for (qsizetype i = 0; i < italian.size(); ++i)
+            QVERIFY2(italian[i].contains('?') == english[i].contains('?'),
+                     qPrintable(italian[i] + " / " + english[i]));
     }
 };
 
