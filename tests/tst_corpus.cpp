@@ -162,8 +162,8 @@ private Q_SLOTS:
         static const QRegularExpression lei(
             R"((?<=[\p{L},] )(Lei|Le|La|Suo|Sua|Suoi|Sue)\b|\b(Scusi|Senta)\b)", options);
         // The same forms lowercase: lei, suo, sua, suoi, sue, and le after che or non.
-        static const QRegularExpression lowercase(
-            R"(\b(lei|suo|sua|suoi|sue)\b|\b(che|non) le\b)", options);
+        static const QRegularExpression lowercase(R"(\b(lei|suo|sua|suoi|sue)\b|\b(che|non) le\b)",
+                                                  options);
         const QRegularExpressionMatch informal = tu.match(italian);
         if (formal) {
             QVERIFY2(!informal.hasMatch(), qPrintable(informal.captured()));

@@ -9,6 +9,7 @@ class TestDrag : public QObject {
 private Q_SLOTS:
     void drag_data();
     void drag();
+    void toTheSecondMonitor();
 };
 
 void TestDrag::drag_data()
@@ -73,6 +74,25 @@ void TestDrag::drag()
     QCOMPARE(form.windowRect(), pinned);
     QVERIFY(form.isFullHeight());
     QVERIFY(rig.log.isEmpty()); // nothing saved, the parrot stays put
+}
+
+// Dropped on another monitor, the strip stays there, on that monitor's top
+// edge below its panel, and the windows opened later follow it.
+void TestDrag::toTheSecondMonitor()
+{
+    StripRig rig({{"left", "1500"}});
+    const QRect second(1024, 0, 1280, 800);
+    rig.desktop.others = {{second, second.adjusted(0, 24, 0, 0)}};
+    rig.start();
+    QWidget* handle = rig.child("Label1");
+    rig.pointAt({150, 10});
+    QTest::mousePress(handle, Qt::LeftButton);
+    rig.pointAt({1700, 300});
+    QTest::mouseMove(handle);
+    QTest::mouseRelease(handle, Qt::LeftButton);
+    QCOMPARE(rig.strip.windowRect(), QRect(1650, 24, 477, 23));
+    QCOMPARE(rig.strip.leftTwips(), 1650 * 15.0); // in desktop coordinates
+    QCOMPARE(rig.desktop.screenGeometry(), second);
 }
 
 QTEST_MAIN(TestDrag)

@@ -62,6 +62,27 @@ private Q_SLOTS:
         QCOMPARE(shown.size(), 2);
     }
 
+    // The menu opens on a hover while the person may be typing elsewhere: no
+    // key runs a command until they click into it.
+    void keysOnlyAfterAClickIntoIt()
+    {
+        StripRig h({{"left", "1500"}});
+        h.start();
+        QMouseEvent move(QEvent::MouseMove, QPointF(4, 4), QPointF(4, 4), {}, Qt::NoButton, {});
+        QCoreApplication::sendEvent(h.child("Image1"), &move);
+        QMenu* menu = h.menu.menu();
+        QVERIFY(menu->isVisible() && !menu->isActiveWindow());
+        QVERIFY(menu->windowFlags().testFlag(Qt::X11BypassWindowManagerHint)); // grabs nothing
+        QTest::keyClick(menu, Qt::Key_A);
+        QVERIFY(!h.menu.aboutWindow() && menu->isVisible());
+
+        const QPoint beside(menu->width() / 2, menu->actionGeometry(h.item("f1")).center().y());
+        QTest::mouseClick(menu, Qt::LeftButton, {}, beside); // on the separator
+        QVERIFY(menu->isVisible());
+        QTest::keyClick(menu, Qt::Key_A);
+        QVERIFY(h.menu.aboutWindow() && !menu->isVisible());
+    }
+
     void keptOnScreen_data()
     {
         QTest::addColumn<QRect>("screen");

@@ -1,6 +1,7 @@
 #include "StripRig.h"
 #include "platform/ProductInfo.h"
 #include "strip/StripPicture.h"
+#include "ui/AboutWindow.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -38,8 +39,9 @@ private Q_SLOTS:
         const QString welcome =
             QStringLiteral(" Welcome to use %1.").arg(ProductInfo::kVersionText);
         QTest::newRow("first run") << first << 379 << 0 << QString() << "starting";
+        // Pushed inside the screen, as a drag would have left it.
         QTest::newRow("later run")
-            << StripRig::Stored{{"left", "-3000"}} << -200 << 0 << QString() << "starting";
+            << StripRig::Stored{{"left", "-3000"}} << 0 << 0 << QString() << "starting";
         QTest::newRow("19") << first << 379 << 19 << QString(31, ' ') + welcome << "starting";
         QTest::newRow("20") << first << 379 << 20 << QString(30, ' ') + welcome << "shown";
         QTest::newRow("67") << first << 379 << 67 << welcome << "shown";
@@ -68,11 +70,57 @@ private Q_SLOTS:
                   "guagen", "red", "mark", "xxx", "left", "sspeed"})
                 calls << QStringLiteral("write:") + key;
         QCOMPARE(rig.log, calls << QStringLiteral("MoveTo:%1,29").arg(left + 477)); // parrot last
-        QCOMPARE(rig.strip.windowRect(), QRect(left, 0, 477, 23)); // a stored left is kept
+        QCOMPARE(rig.strip.windowRect(), QRect(left, 0, 477, 23));
         QCOMPARE(rig.label("Label1")->text(), line);
         QCOMPARE(rig.strip.isVisible(), state != "starting");
         QCOMPARE(rig.splashShown(), state == "starting");
         QCOMPARE(rig.timer("Timer5")->isActive(), state == "playing");
+    }
+
+    void startsInsideItsMonitor_data()
+    {
+        QTest::addColumn<QString>("left");    // stored, in twips; empty: a first run
+        QTest::addColumn<QRect>("available"); // of the primary monitor
+        QTest::addColumn<QRect>("second");    // a second monitor, or none
+        QTest::addColumn<QRect>("strip");
+        const QRect primary(0, 0, 1024, 768), none;
+        const QRect second(1024, 0, 1280, 800);
+        QTest::newRow("first run") << QString() << primary << none << QRect(379, 0, 477, 23);
+        QTest::newRow("past the right") << "99999" << primary << none << QRect(550, 0, 477, 23);
+        // 1280x720 at scale 2: the picture end still on the screen.
+        QTest::newRow("narrow screen")
+            << QString() << QRect(0, 0, 640, 360) << none << QRect(166, 0, 477, 23);
+        QTest::newRow("below a top panel")
+            << "1500" << QRect(0, 30, 1024, 738) << none << QRect(100, 30, 477, 23);
+        QTest::newRow("on the second monitor")
+            << "22500" << primary << second << QRect(1500, 0, 477, 23);
+        QTest::newRow("second monitor gone")
+            << "22500" << primary << none << QRect(550, 0, 477, 23);
+        QTest::newRow("beyond every monitor")
+            << "99999" << primary << second << QRect(550, 0, 477, 23);
+    }
+
+    // Wherever "left" came from, the whole strip starts on one monitor, on
+    // the top of its free area, and the other windows open on that monitor.
+    void startsInsideItsMonitor()
+    {
+        QFETCH(QString, left);
+        QFETCH(QRect, available);
+        QFETCH(QRect, second);
+        QFETCH(QRect, strip);
+        StripRig rig(left.isEmpty() ? StripRig::Stored{} : StripRig::Stored{{"left", left}});
+        rig.desktop.screen = QRect(available.topLeft() - QPoint(0, available.top()),
+                                   available.size() + QSize(0, available.top()));
+        rig.desktop.available = available;
+        if (!second.isNull())
+            rig.desktop.others = {{second, second}};
+        rig.start();
+        QCOMPARE(rig.strip.windowRect(), strip);
+        // The menu picture's end, 7110 twips in, is on the strip's monitor.
+        QVERIFY(rig.desktop.screenGeometry().contains(strip.topLeft() + QPoint(473, 0)));
+        rig.menu.openAbout();
+        const QRect about = rig.menu.aboutWindow()->geometry();
+        QCOMPARE(about.center() / 10, rig.desktop.screenGeometry().center() / 10);
     }
 
     void displayCycle_data()
@@ -210,27 +258,6 @@ private Q_SLOTS:
             for (const int x : {0, 476}) // the whole strip, over the hairline
                 QCOMPARE(name(shot.pixelColor(x, shot.height() - 1)), expected);
         }
-    }
-
-    void menuPicture()
-    {
-        StripRig rig({{"left", "1500"}});
-        rig.start();
-        QRect menu;
-        QTimer::singleShot(0, [&menu] { // closed as soon as it is up
-            if (QWidget* popup = QApplication::activePopupWidget()) {
-                menu = popup->geometry();
-                popup->close();
-            }
-        });
-        QMouseEvent move(QEvent::MouseMove, QPointF(), QPointF(), Qt::NoButton, {}, {});
-        rig.strip.setDialogOpen(true);
-        QApplication::sendEvent(rig.child("Image1"), &move);
-        QVERIFY(menu.isNull());
-        rig.strip.setDialogOpen(false);
-        QApplication::sendEvent(rig.child("Image1"), &move);
-        // Its top-right corner 7110 twips across the strip and 350 twips down.
-        QCOMPARE(menu.topRight(), QPoint(100 + 473, 23));
     }
 
     // Settings closed mid-cycle with fewer repetitions or a shorter time: the pair

@@ -1,6 +1,7 @@
 #include "agent/AgentControl.h"
 #include "content/Corpus.h"
 #include "platform/Desktop.h"
+#include "platform/ProductInfo.h"
 #include "platform/SingleInstance.h"
 #include "playback/PairSource.h"
 #include "settings/PlaybackState.h"
@@ -11,6 +12,7 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QIcon>
 #include <QPointer>
 #include <cstdio>
 #include <cstdlib>
@@ -102,7 +104,8 @@ int main(int argc, char* argv[])
     const QtMessageHandler previous = qInstallMessageHandler(startupMessages);
     QApplication app(argc, argv);
     qInstallMessageHandler(previous);
-    QApplication::setApplicationDisplayName(QStringLiteral("Quorvel"));
+    QApplication::setApplicationDisplayName(QString::fromLatin1(ProductInfo::kTitle));
+    QApplication::setWindowIcon(QIcon(QString::fromLatin1(ProductInfo::kIconPath)));
 
     // Before anything else: a second start only brings the first copy forward.
     SingleInstance instance;

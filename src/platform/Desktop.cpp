@@ -11,6 +11,8 @@
 namespace {
 
 constexpr double kTwipsPerInch = 1440.0;
+// What a program without any screen (a test platform) takes.
+const QRect kFallbackScreen(0, 0, 1024, 768);
 
 QScreen* screen()
 {
@@ -24,10 +26,33 @@ QPoint Desktop::cursorPos() const
     return QCursor::pos();
 }
 
-QRect Desktop::screenGeometry() const
+QList<Desktop::Screen> Desktop::screens() const
 {
-    const QScreen* s = screen();
-    return s ? s->geometry() : QRect(0, 0, 1024, 768);
+    QList<QScreen*> all = QGuiApplication::screens();
+    if (QScreen* primary = QGuiApplication::primaryScreen()) {
+        all.removeAll(primary);
+        all.prepend(primary);
+    }
+    QList<Screen> result;
+    for (const QScreen* s : all)
+        result.append({s->geometry(), s->availableGeometry()});
+    if (result.isEmpty())
+        result.append({kFallbackScreen, kFallbackScreen});
+    return result;
+}
+
+Desktop::Screen Desktop::stripScreen() const
+{
+    const QList<Screen> all = screens();
+    for (const Screen& s : all) {
+        if (s.geometry.contains(m_stripPoint))
+            return s;
+    }
+    for (const Screen& s : all) {
+        if (m_stripPoint.x() >= s.geometry.left() && m_stripPoint.x() <= s.geometry.right())
+            return s;
+    }
+    return all.first();
 }
 
 double Desktop::twipsPerPixelX() const

@@ -10,5 +10,7 @@ inline constexpr char kVersionText[] = "Quorvel V" QUORVEL_VERSION;
 inline constexpr char kMaker[] = "Brix Software";
 inline constexpr char kWebsite[] = "http://quorvel.example.org/";
 inline constexpr char kEmailAddress[] = "support@quorvel.example.org";
+// The program's icon, compiled in.
+inline constexpr char kIconPath[] = ":/icons/quorvel.svg";
 
 } // namespace ProductInfo

@@ -5,12 +5,14 @@
 #include "platform/Desktop.h"
 #include "platform/ProductInfo.h"
 #include "platform/Twips.h"
+#include "platform/WindowHints.h"
 #include "playback/PairSource.h"
 #include "settings/SettingsStore.h"
 #include "strip/DragHandles.h"
 #include "strip/StripPicture.h"
 #include "strip/StripPlacement.h"
 
+#include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QMessageBox>
@@ -158,8 +160,10 @@ CaptionStrip::CaptionStrip(PlaybackState& state, PairSource& pairs, SettingsStor
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
-    // The user keeps typing in their own application while the strip plays.
+    // The user keeps typing in their own application while the strip plays,
+    // and the strip is no task of theirs.
     setAttribute(Qt::WA_ShowWithoutActivating);
+    WindowHints::keepOffTaskbar(this);
     buildLayout();
 
     connect(m_pointerTimer, &QTimer::timeout, this, &CaptionStrip::pointerTick);
@@ -173,6 +177,13 @@ CaptionStrip::CaptionStrip(PlaybackState& state, PairSource& pairs, SettingsStor
 }
 
 CaptionStrip::~CaptionStrip() = default;
+// The strip ends only through Exit: closed from a taskbar or a window list
+// it would take the menu, and so Exit, with it.
+void CaptionStrip::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+}
+
 void CaptionStrip::buildLayout()
 {
     fill(this, m_desktop.backgroundColor());
@@ -233,7 +244,11 @@ void CaptionStrip::start()
 {
     loadCharacter();
     setLeftTwips(m_store.loadSettings(m_state, m_desktop.screenWidthTwips()));
-    move(x(), 0);
+    // "left" may come from a wider monitor, or one that is gone: the strip
+    // starts where a drag would have left it.
+    const int primaryTop = m_desktop.screens().first().geometry.top();
+    settleOn(QPoint(pixelsX(m_leftTwips + StripPlacement::kReachTwips) - 1, primaryTop));
+    move(x(), m_top);
     hide();
     Q_EMIT startupWindowDue();
 
@@ -275,7 +290,7 @@ void CaptionStrip::makeTopmost()
         const long divisor = std::max(1L, std::lround(perPixel));
         return static_cast<int>(std::lround(twips) / divisor);
     };
-    const QRect topmost(pixelsX(m_leftTwips), wholeDiv(0, m_desktop.twipsPerPixelY()),
+    const QRect topmost(pixelsX(m_leftTwips), m_top,
                         wholeDiv(kWindowWidth, m_desktop.twipsPerPixelX()),
                         wholeDiv(kFullHeight, m_desktop.twipsPerPixelY()));
     if (geometry() != topmost)
@@ -286,7 +301,7 @@ void CaptionStrip::makeTopmost()
         raise();
 }
 
-// Just below the right end of the strip, inside the screen.
+// Just below the right end of the strip, inside its monitor.
 void CaptionStrip::placeCharacter()
 {
     if (!m_character)
@@ -301,7 +316,7 @@ void CaptionStrip::placeCharacter()
 void CaptionStrip::pinToTop()
 {
     m_fullHeight = true;
-    const QRect pinned(x(), 0, width(), pixelsY(kFullHeight));
+    const QRect pinned(x(), m_top, width(), pixelsY(kFullHeight));
     if (geometry() != pinned)
         setGeometry(pinned);
     clearStripMark();
@@ -406,7 +421,7 @@ void CaptionStrip::applyAutoHide(qint16 countdown)
 {
     const bool inside = m_windowRect.contains(m_cursor);
     const bool open = countdown > 0 || m_state.autoHide == 0 || m_dragging ||
-                      (inside && (m_cursor.y() <= kPointerTopRows || m_fullHeight));
+                      (inside && (m_cursor.y() - m_top <= kPointerTopRows || m_fullHeight));
     setFullHeight(open);
 }
 
@@ -587,12 +602,28 @@ void CaptionStrip::followPointer()
     m_leftTwips = Twips::fromPixels(target.x(), m_desktop.twipsPerPixelX());
 }
 
+// The strip stays on the monitor it was dragged to.
 void CaptionStrip::endDrag()
 {
-    const float screenWidth = static_cast<float>(m_desktop.screenWidthTwips());
-    setLeftTwips(StripPlacement::clampLeft(static_cast<float>(m_leftTwips), screenWidth));
+    settleOn(m_cursor);
     pinToTop();
     m_dragging = false;
+}
+
+// On the top edge of the monitor that holds `hint`, below any top panel,
+// pushed inside that monitor's free area.
+void CaptionStrip::settleOn(const QPoint& hint)
+{
+    m_desktop.setStripPoint(hint);
+    const QRect area = m_desktop.availableGeometry();
+    const double perPixel = m_desktop.twipsPerPixelX();
+    setLeftTwips(StripPlacement::clampLeft(static_cast<float>(m_leftTwips),
+                                           static_cast<float>(area.left() * perPixel),
+                                           static_cast<float>(area.width() * perPixel)));
+    m_top = area.top();
+    // The menu picture's end is always inside the area: it names the monitor
+    // from now on, for the strip and for the windows that open on it.
+    m_desktop.setStripPoint(QPoint(pixelsX(m_leftTwips + StripPlacement::kReachTwips) - 1, m_top));
 }
 
 void CaptionStrip::requestMenu()

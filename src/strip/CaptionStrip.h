@@ -110,6 +110,9 @@ Q_SIGNALS:
     // corner at this point of the screen.
     void menuRequested(const QPoint& globalTopRight);
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void buildLayout();
     void placeTwips(QWidget* widget, const Twips::Rect& place);
@@ -117,6 +120,7 @@ private:
     int pixelsY(double twips) const;
 
     void loadCharacter();
+    void settleOn(const QPoint& hint);
     void makeTopmost();
     void placeCharacter();
 
@@ -165,6 +169,7 @@ private:
     QPoint m_dragOffset;
     QColor m_markColor;
     double m_leftTwips = 0.0;
+    int m_top = 0; // the top of the free area of the strip's monitor
     int m_englishTop = 0;
     int m_scrollStep = 0;
     qint16 m_countdown = 0;

@@ -2,15 +2,15 @@
 
 namespace StripPlacement {
 
-float clampLeft(float leftTwips, float screenWidthTwips)
+float clampLeft(float leftTwips, float areaLeftTwips, float areaWidthTwips)
 {
     float left = leftTwips;
-    if (left <= 0.0F)
-        left = 0.0F;
-    // A screen narrower than the strip puts the edge left of 0; the right
-    // end, where the menu picture sits, stays reachable.
-    if (left + kReachTwips > screenWidthTwips)
-        left = screenWidthTwips - kReachTwips;
+    if (left <= areaLeftTwips)
+        left = areaLeftTwips;
+    // An area narrower than the strip puts the edge left of the area; the
+    // right end, where the menu picture sits, stays reachable.
+    if (left + kReachTwips > areaLeftTwips + areaWidthTwips)
+        left = areaLeftTwips + areaWidthTwips - kReachTwips;
     return left;
 }
 

@@ -11,10 +11,11 @@ namespace StripPlacement {
 // right end under which the popup menu hangs (twips).
 inline constexpr float kReachTwips = 7110.0F;
 
-// The left edge after a release, in twips: never off the left of the screen,
-// and the strip's reach never past its right edge. Single precision, as the
-// edge is stored.
-float clampLeft(float leftTwips, float screenWidthTwips);
+// The left edge after a release or at start-up, in twips of the desktop:
+// never left of the monitor's area, and the strip's reach never past its
+// right edge; on an area narrower than the strip the right end, with the
+// menu picture, stays in view. Single precision, as the edge is stored.
+float clampLeft(float leftTwips, float areaLeftTwips, float areaWidthTwips);
 
 // Pointer position relative to the window's top-left corner (pixels).
 QPoint dragOffset(const QPoint& cursor, const QRect& window);

@@ -116,6 +116,7 @@ qint16 ticked(const QCheckBox* box)
 
 SettingsDialog::SettingsDialog(PlaybackState& state, SettingsStore& store, const Desktop& desktop,
                                QWidget* parent)
+    // A title bar and a close box only.
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       m_state(state), m_store(store), m_desktop(desktop),
@@ -289,6 +290,16 @@ void SettingsDialog::apply()
         m_store.flush();
     }
     Q_EMIT closed();
+}
+
+// Some window managers offer minimize whatever the dialog asks for. Out of
+// sight it would hold playback with nothing to show why, so minimizing it
+// closes it, the choices applied as on any close.
+void SettingsDialog::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized())
+        QMetaObject::invokeMethod(this, &QDialog::close, Qt::QueuedConnection);
 }
 
 void SettingsDialog::done(int result)

@@ -31,6 +31,9 @@ public:
     // the closing steps cannot be skipped.
     void done(int result) override;
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 Q_SIGNALS:
     void opened();
     // The choices are applied (and stored, under "Save setting while exit").

@@ -2,6 +2,7 @@
 
 #include "platform/Desktop.h"
 #include "platform/Twips.h"
+#include "platform/WindowHints.h"
 
 namespace {
 
@@ -14,6 +15,10 @@ constexpr double kLeftOfCentre = 1000;
 StartupSplash::StartupSplash(const Desktop& desktop) : m_desktop(desktop)
 {
     setObjectName(QStringLiteral("Form4"));
+    // It comes up by itself while the person may be typing elsewhere.
+    setWindowFlag(Qt::WindowDoesNotAcceptFocus);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    WindowHints::keepOffTaskbar(this);
 }
 
 void StartupSplash::open()

@@ -9,7 +9,9 @@
 
 #include <QAction>
 #include <QDesktopServices>
+#include <QEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QUrl>
 
 namespace {
@@ -18,6 +20,11 @@ namespace {
 const QString kReadAloudOnFirst = QStringLiteral("&Non Read aloud");
 const QString kReadAloudOn = QStringLiteral("Non r&ead aloud");
 const QString kReadAloudOff = QStringLiteral("R&ead aloud");
+
+// While the menu is up, how often it looks whether the pointer has left it,
+// and how far above it the picture that opened it may be.
+constexpr int kCloseAfterLeavingMs = 800;
+constexpr int kPictureZone = 40;
 
 // The Settings dialog opens this far up and left of the screen's centre.
 constexpr float kSettingsAboveCentre = 3000.0F;
@@ -42,6 +49,17 @@ StripMenu::StripMenu(PlaybackState& state, SettingsStore& store, const Desktop& 
     addItem(QStringLiteral("E_&mail"), "mnu_email", &StripMenu::openEmail);
     addSeparator("f2");
     addItem(QStringLiteral("Exit"), "mnu_exit", nullptr);
+    // Not a popup: a popup grabs the keyboard, and the menu opens on a mere
+    // hover while the person may be typing in another program. It never
+    // takes the keyboard by itself; a click into it gives it the keys.
+    m_menu->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                           Qt::X11BypassWindowManagerHint);
+    m_menu->setAttribute(Qt::WA_ShowWithoutActivating);
+    m_menu->installEventFilter(this);
+    m_closeTimer.setInterval(kCloseAfterLeavingMs);
+    connect(&m_closeTimer, &QTimer::timeout, this, &StripMenu::closeIfLeft);
+    // A menu that is no popup stays up after its command unless told.
+    connect(m_menu.get(), &QMenu::triggered, m_menu.get(), &QMenu::hide);
     connect(m_menu->findChild<QAction*>(QStringLiteral("mnu_exit")), &QAction::triggered, this,
             &StripMenu::exitRequested);
 }
@@ -52,6 +70,47 @@ StripMenu::~StripMenu()
 {
     delete m_settings;
     delete m_about;
+}
+
+bool StripMenu::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != m_menu.get())
+        return false;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        // Clicked into: now its keys are the person's, access keys included.
+        m_clickedInto = true;
+        m_menu->activateWindow();
+        break;
+    case QEvent::MouseButtonRelease: {
+        // A click beside the items keeps the menu up, for its keys.
+        const QAction* action = m_menu->actionAt(static_cast<QMouseEvent*>(event)->pos());
+        return !action || action->isSeparator();
+    }
+    case QEvent::Show:
+        m_clickedInto = false;
+        m_closeTimer.start();
+        break;
+    case QEvent::KeyPress:
+    case QEvent::ShortcutOverride:
+        // Keys meant for another program never run a command here.
+        return !m_clickedInto;
+    case QEvent::Hide:
+        m_closeTimer.stop();
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+// Gone once the pointer is off the menu and the picture above it, as no
+// click elsewhere reaches a menu that grabs nothing.
+void StripMenu::closeIfLeft()
+{
+    const QRect zone = m_menu->geometry().adjusted(0, -kPictureZone, 0, 0);
+    if (!zone.contains(m_desktop.cursorPos()))
+        m_menu->hide();
 }
 
 SettingsDialog* StripMenu::settingsDialog() const
@@ -88,7 +147,8 @@ QPoint StripMenu::menuTopLeft(const QPoint& globalTopRight, const QSize& menuSiz
 void StripMenu::popup(const QPoint& globalTopRight)
 {
     m_menu->ensurePolished();
-    m_menu->exec(menuTopLeft(globalTopRight, m_menu->sizeHint(), m_desktop.screenGeometry()));
+    m_menu->popup(menuTopLeft(globalTopRight, m_menu->sizeHint(), m_desktop.screenGeometry()));
+    m_menu->raise();
 }
 
 void StripMenu::openSettings()

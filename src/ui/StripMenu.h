@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <memory>
 
 class AboutWindow;
@@ -24,7 +25,7 @@ public:
     ~StripMenu() override;
 
     // Opens the menu with its top-right corner at `globalTopRight`, kept on
-    // the screen, and returns when it closes (the chosen command has run).
+    // the screen.
     void popup(const QPoint& globalTopRight);
     // Where a menu of `menuSize` opens so that its top-right corner is at
     // `globalTopRight`, kept inside `screen`.
@@ -41,6 +42,11 @@ public:
     SettingsDialog* settingsDialog() const;
     AboutWindow* aboutWindow() const;
 
+protected:
+    // Gives the menu the keys once it is clicked into, and closes it when
+    // the pointer has left it.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 Q_SIGNALS:
     void settingsOpened();
     void settingsClosed();
@@ -54,6 +60,7 @@ Q_SIGNALS:
 private:
     QAction* addItem(const QString& caption, const char* name, void (StripMenu::*command)());
     void addSeparator(const char* name);
+    void closeIfLeft();
 
     PlaybackState& m_state;
     SettingsStore& m_store;
@@ -62,4 +69,6 @@ private:
     QAction* m_readAloud = nullptr;      // mnu_hlp
     QPointer<SettingsDialog> m_settings;
     QPointer<AboutWindow> m_about;
+    QTimer m_closeTimer;
+    bool m_clickedInto = false;
 };

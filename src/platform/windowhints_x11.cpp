@@ -1,0 +1,67 @@
+#include "platform/WindowHints.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QWidget>
+#include <QtGui/qguiapplication_platform.h>
+#include <array>
+#include <memory>
+#include <xcb/xcb.h>
+
+namespace {
+
+xcb_atom_t internAtom(xcb_connection_t* connection, const char* name)
+{
+    const xcb_intern_atom_cookie_t cookie =
+        xcb_intern_atom(connection, 0, static_cast<uint16_t>(qstrlen(name)), name);
+    const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&free)> reply(
+        xcb_intern_atom_reply(connection, cookie, nullptr), &free);
+    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
+// Adds the skip states to a window that is about to be mapped. Qt writes
+// its own states at the mapping and keeps the ones it finds.
+void addSkipStates(QWidget* window)
+{
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (!connection) // not on X11 (a test platform, native Wayland)
+        return;
+    const auto id = static_cast<xcb_window_t>(window->winId());
+    const xcb_atom_t state = internAtom(connection, "_NET_WM_STATE");
+    const std::array<xcb_atom_t, 2> skip{internAtom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
+                                         internAtom(connection, "_NET_WM_STATE_SKIP_PAGER")};
+    if (state == XCB_ATOM_NONE)
+        return;
+    xcb_delete_property(connection, id, state);
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, state, XCB_ATOM_ATOM, 32,
+                        static_cast<uint32_t>(skip.size()), skip.data());
+    xcb_flush(connection);
+}
+
+// Show reaches a widget after its native window exists and before it is
+// mapped: the one moment the state can be set without asking the window
+// manager.
+class SkipTaskbarOnShow : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && watched->isWidgetType())
+            addSkipStates(static_cast<QWidget*>(watched));
+        return false;
+    }
+};
+
+} // namespace
+
+namespace WindowHints {
+
+void keepOffTaskbar(QWidget* window)
+{
+    window->installEventFilter(new SkipTaskbarOnShow(window));
+}
+
+} // namespace WindowHints
