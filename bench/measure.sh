@@ -156,7 +156,7 @@ column_of() { local col=$1; shift; printf '%s\n' "$@" | awk -v c="$col" '{print 
 
 row() {
     local label=$1 unit=$2 col=$3 adjust=$4
-    read -r am amin amax < <(column_of "$col" "${app_rows[@]}" | awk -v a="$adjust" '{print $1 - a}' | stats)
+    read -r am amin amax < <(column_of "$col" "${app_rows[@]}" | awk -v a="$adjust" '{print (a == 0 ? $1 : $1 - a)}' | stats)
     read -r bm bmin bmax < <(column_of "$col" "${bare_rows[@]}" | stats)
     local ratio="-"
     if awk -v b="$bm" 'BEGIN {exit !(b > 0)}'; then
