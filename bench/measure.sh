@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # bench/measure.sh PROGRAM BARE_WINDOW RUNS PLAY_SECONDS
+# Start-up time, peak and steady memory, CPU and wake-ups (voluntary context
+# switches of all threads) while the program plays, beside a bare Qt window.
 set -euo pipefail
 program=$(readlink -f "$1")
 bare=$(readlink -f "$2")
@@ -52,9 +54,64 @@ rss_kb() { awk '/^VmRSS/ {print $2}' "/proc/$1/status"; }
 hwm_kb() { awk '/^VmHWM/ {print $2}' "/proc/$1/status"; }
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 
+# Wake-ups: a thread's voluntary context switches count the times it blocked
+# (in poll, a futex, ...) and was woken again. One line per thread of pid $1:
+#   TID VOLUNTARY_SWITCHES POOLED(1 if its name is "Thread (pooled)", else 0)
+thread_switches() {
+    awk 'FNR == 1 { n = split(FILENAME, p, "/"); tid = p[n - 1] }
+         /^Name:/ { name = $0; sub(/^Name:[ \t]*/, "", name) }
+         /^voluntary_ctxt_switches:/ { print tid, $2, (name == "Thread (pooled)") }' \
+        "/proc/$1/task/"*/status 2>/dev/null || true
+}
+
+# Samples the wake-ups of every thread of pid $1 every $sample_ms for $2
+# seconds. Threads that start within the window count from zero; a thread
+# that ends loses at most its last sample interval. Sets wake_all and
+# wake_pooled (per second over the whole window) and wake_quiet (per second
+# over the quietest $quiet_seconds stretch: a line just staying up, the
+# parrot still).
+sample_ms=500
+quiet_seconds=2
+sample_wakeups() {
+    local pid=$1 seconds=$2
+    local -A last=()
+    local -a interval_all=()
+    local total_all=0 total_pooled=0 tid count pooled
+    while read -r tid count pooled; do last[$tid]=$count; done < <(thread_switches "$pid")
+    local samples=$(( seconds * 1000 / sample_ms )) start_ms i
+    start_ms=$(now_ms)
+    for (( i = 1; i <= samples; i++ )); do
+        # Sleep to the next tick of a fixed schedule so the window stays $2 s.
+        local wait_ms=$(( start_ms + i * sample_ms - $(now_ms) ))
+        if (( wait_ms > 0 )); then
+            sleep "$(awk -v m="$wait_ms" 'BEGIN {printf "%.3f", m / 1000}')"
+        fi
+        local sum=0
+        while read -r tid count pooled; do
+            local delta=$(( count - ${last[$tid]:-0} ))
+            last[$tid]=$count
+            sum=$(( sum + delta ))
+            if (( pooled )); then total_pooled=$(( total_pooled + delta )); fi
+        done < <(thread_switches "$pid")
+        interval_all+=("$sum")
+        total_all=$(( total_all + sum ))
+    done
+    local per_stretch=$(( quiet_seconds * 1000 / sample_ms ))
+    wake_all=$(awk -v n="$total_all" -v s="$seconds" 'BEGIN {printf "%.1f", n / s}')
+    wake_pooled=$(awk -v n="$total_pooled" -v s="$seconds" 'BEGIN {printf "%.1f", n / s}')
+    wake_quiet=$(printf '%s\n' "${interval_all[@]}" | awk -v k="$per_stretch" -v s="$quiet_seconds" '
+        { v[NR] = $1 }
+        END { best = -1
+              for (i = 1; i + k - 1 <= NR; i++) {
+                  t = 0; for (j = i; j < i + k; j++) t += v[j]
+                  if (best < 0 || t < best) best = t }
+              printf "%.1f", (best < 0 ? 0 : best) / s }')
+}
+
 # One run: start, wait for the window, let it run, read the figures.
 #   measure_one PROGRAM WINDOW_NAME SETTLE_SECONDS MEASURE_SECONDS
 # prints: startup_ms peak_kb steady_kb cpu_ms_per_minute
+#         wakeups_per_s pooled_wakeups_per_s quietest_wakeups_per_s
 measure_one() {
     local exe=$1 name=$2 settle=$3 seconds=$4
     export XDG_CONFIG_HOME="$work/config.$RANDOM"
@@ -70,7 +127,7 @@ measure_one() {
     sleep "$settle"
     local t0 t1
     t0=$(cpu_ticks "$app_pid")
-    sleep "$seconds"
+    sample_wakeups "$app_pid" "$seconds"
     t1=$(cpu_ticks "$app_pid")
     local steady peak
     steady=$(rss_kb "$app_pid")
@@ -80,11 +137,11 @@ measure_one() {
     app_pid=""
     stop_speech
     local cpu_ms=$(( (t1 - t0) * 1000 / ticks_per_second ))
-    echo "$mapped $peak $steady $(( cpu_ms * 60 / seconds ))"
+    echo "$mapped $peak $steady $(( cpu_ms * 60 / seconds )) $wake_all $wake_pooled $wake_quiet"
 }
 
 # median / min / max of the numbers on stdin
-stats() { sort -n | awk '{v[NR]=$1} END {m=(NR%2)?v[(NR+1)/2]:(v[NR/2]+v[NR/2+1])/2; printf "%s %s %s\n", m, v[1], v[NR]}'; }
+stats() { LC_ALL=C sort -n | awk '{v[NR]=$1} END {m=(NR%2)?v[(NR+1)/2]:(v[NR/2]+v[NR/2+1])/2; printf "%s %s %s\n", m, v[1], v[NR]}'; }
 
 declare -a app_rows bare_rows
 for i in $(seq "$runs"); do
@@ -99,7 +156,7 @@ column_of() { local col=$1; shift; printf '%s\n' "$@" | awk -v c="$col" '{print 
 
 row() {
     local label=$1 unit=$2 col=$3 adjust=$4
-    read -r am amin amax < <(column_of "$col" "${app_rows[@]}" | awk -v a="$adjust" '{print $1 - a}' | stats)
+    read -r am amin amax < <(column_of "$col" "${app_rows[@]}" | awk -v a="$adjust" '{print (a == 0 ? $1 : $1 - a)}' | stats)
     read -r bm bmin bmax < <(column_of "$col" "${bare_rows[@]}" | stats)
     local ratio="-"
     if awk -v b="$bm" 'BEGIN {exit !(b > 0)}'; then
@@ -119,5 +176,8 @@ row "start to strip mapped, less welcome" "ms" 1 "$welcome_ms"
 row "peak resident memory" "KiB" 2 0
 row "steady resident memory" "KiB" 3 0
 row "CPU time per minute of playback" "ms" 4 0
+row "wake-ups, all threads" "1/s" 5 0
+row "wake-ups, \"Thread (pooled)\" threads" "1/s" 6 0
+row "wake-ups, quietest ${quiet_seconds} s stretch" "1/s" 7 0
 echo
 echo "CPU per minute as a share of one core: Quorvel $(column_of 4 "${app_rows[@]}" | stats | awk '{printf "%.2f%%", $1 / 600}')"
