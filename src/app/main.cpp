@@ -12,7 +12,9 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QFile>
 #include <QIcon>
+#include <QLibraryInfo>
 #include <QPointer>
 #include <cstdio>
 #include <cstdlib>
@@ -44,6 +46,47 @@ bool displayExpected()
         return envSet("DISPLAY") || envSet("WAYLAND_DISPLAY");
 #endif
     return true;
+}
+
+// A desktop session with no Qt plugin for its display system looks like no
+// display at all; name the plugin that is missing instead.
+bool platformPluginMissing()
+{
+#ifdef Q_OS_LINUX
+    struct Plugin {
+        const char* platform;
+        const char* file;
+        const char* package;
+    };
+    constexpr Plugin kPlugins[]{{"xcb", "libqxcb.so", "qt6-qpa-plugins"},
+                                {"wayland", "libqwayland-generic.so", "qt6-wayland"}};
+    const QByteArray chosen = qgetenv("QT_QPA_PLATFORM").split(':').first();
+    const QByteArray platform = !chosen.isEmpty()           ? chosen
+                                : envSet("DISPLAY")         ? QByteArray("xcb")
+                                : envSet("WAYLAND_DISPLAY") ? QByteArray("wayland")
+                                                            : QByteArray();
+    const QString folder = QLibraryInfo::path(QLibraryInfo::PluginsPath) + "/platforms/";
+    for (const Plugin& plugin : kPlugins) {
+        if (platform == plugin.platform && !QFile::exists(folder + plugin.file)) {
+            std::fprintf(stderr,
+                         "quorvel: Qt's %s platform plugin is not installed (%s%s): install "
+                         "the Debian package %s.\n",
+                         plugin.platform, qPrintable(folder), plugin.file, plugin.package);
+            return true;
+        }
+    }
+#endif
+    return false;
+}
+
+// On Wayland itself the compositor places every window; the strip cannot
+// claim the top edge, and the person should know why.
+void noteNativeWayland()
+{
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        std::fputs("quorvel: running natively on Wayland: the compositor decides where the "
+                   "strip and the parrot go.\n",
+                   stderr);
 }
 
 // While the platform plugin starts, Qt reports a missing or unreachable
@@ -96,6 +139,8 @@ void connectWindows(CaptionStrip& strip, StripMenu& menu, const Desktop& desktop
 int main(int argc, char* argv[])
 {
     preferXcbOnWayland();
+    if (platformPluginMissing())
+        return EXIT_FAILURE;
     if (!displayExpected()) {
         std::fputs(kNoDisplay, stderr);
         return EXIT_FAILURE;
@@ -104,6 +149,7 @@ int main(int argc, char* argv[])
     const QtMessageHandler previous = qInstallMessageHandler(startupMessages);
     QApplication app(argc, argv);
     qInstallMessageHandler(previous);
+    noteNativeWayland();
     QApplication::setApplicationDisplayName(QString::fromLatin1(ProductInfo::kTitle));
     QApplication::setWindowIcon(QIcon(QString::fromLatin1(ProductInfo::kIconPath)));
 

@@ -1,5 +1,7 @@
 #include "platform/Desktop.h"
 
+#include "platform/DesktopHints.h"
+
 #include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
@@ -33,9 +35,14 @@ QList<Desktop::Screen> Desktop::screens() const
         all.removeAll(primary);
         all.prepend(primary);
     }
+    // With several monitors Qt gives each its whole geometry as available;
+    // the window manager's work area still knows where the panels are.
+    const QRect workArea = all.size() > 1 ? DesktopHints::workArea() : QRect();
     QList<Screen> result;
-    for (const QScreen* s : all)
-        result.append({s->geometry(), s->availableGeometry()});
+    for (const QScreen* s : all) {
+        const QRect free = workArea.isValid() ? s->geometry() & workArea : QRect();
+        result.append({s->geometry(), free.isEmpty() ? s->availableGeometry() : free});
+    }
     if (result.isEmpty())
         result.append({kFallbackScreen, kFallbackScreen});
     return result;

@@ -5,7 +5,7 @@
 #include "platform/Desktop.h"
 #include "platform/ProductInfo.h"
 #include "platform/Twips.h"
-#include "platform/WindowHints.h"
+#include "platform/DesktopHints.h"
 #include "playback/PairSource.h"
 #include "settings/SettingsStore.h"
 #include "strip/DragHandles.h"
@@ -163,7 +163,7 @@ CaptionStrip::CaptionStrip(PlaybackState& state, PairSource& pairs, SettingsStor
     // The user keeps typing in their own application while the strip plays,
     // and the strip is no task of theirs.
     setAttribute(Qt::WA_ShowWithoutActivating);
-    WindowHints::keepOffTaskbar(this);
+    DesktopHints::keepOffTaskbar(this);
     buildLayout();
 
     connect(m_pointerTimer, &QTimer::timeout, this, &CaptionStrip::pointerTick);

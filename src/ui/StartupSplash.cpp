@@ -2,7 +2,7 @@
 
 #include "platform/Desktop.h"
 #include "platform/Twips.h"
-#include "platform/WindowHints.h"
+#include "platform/DesktopHints.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ StartupSplash::StartupSplash(const Desktop& desktop) : m_desktop(desktop)
     // It comes up by itself while the person may be typing elsewhere.
     setWindowFlag(Qt::WindowDoesNotAcceptFocus);
     setAttribute(Qt::WA_ShowWithoutActivating);
-    WindowHints::keepOffTaskbar(this);
+    DesktopHints::keepOffTaskbar(this);
 }
 
 void StartupSplash::open()

@@ -1,4 +1,4 @@
-#include "platform/WindowHints.h"
+#include "platform/DesktopHints.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -19,13 +19,18 @@ xcb_atom_t internAtom(xcb_connection_t* connection, const char* name)
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
+xcb_connection_t* x11Connection()
+{
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr; // null: a test platform, native Wayland
+}
+
 // Adds the skip states to a window that is about to be mapped. Qt writes
 // its own states at the mapping and keeps the ones it finds.
 void addSkipStates(QWidget* window)
 {
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
-    if (!connection) // not on X11 (a test platform, native Wayland)
+    xcb_connection_t* connection = x11Connection();
+    if (!connection)
         return;
     const auto id = static_cast<xcb_window_t>(window->winId());
     const xcb_atom_t state = internAtom(connection, "_NET_WM_STATE");
@@ -57,11 +62,29 @@ protected:
 
 } // namespace
 
-namespace WindowHints {
+namespace DesktopHints {
 
 void keepOffTaskbar(QWidget* window)
 {
     window->installEventFilter(new SkipTaskbarOnShow(window));
 }
 
-} // namespace WindowHints
+} // namespace DesktopHints
+
+QRect DesktopHints::workArea()
+{
+    xcb_connection_t* connection = x11Connection();
+    if (!connection)
+        return {};
+    const xcb_atom_t property = internAtom(connection, "_NET_WORKAREA");
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const xcb_get_property_cookie_t cookie =
+        xcb_get_property(connection, 0, root, property, XCB_ATOM_CARDINAL, 0, 4);
+    const std::unique_ptr<xcb_get_property_reply_t, decltype(&free)> reply(
+        xcb_get_property_reply(connection, cookie, nullptr), &free);
+    if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 16)
+        return {};
+    // The first desktop's area: x, y, width, height.
+    const auto* area = static_cast<const uint32_t*>(xcb_get_property_value(reply.get()));
+    return QRect(int(area[0]), int(area[1]), int(area[2]), int(area[3]));
+}

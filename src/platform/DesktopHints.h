@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QRect>
+
+class QWidget;
+
+// What the tutor tells the desktop about its small windows, and asks it
+// about the room panels leave. One backend per platform, chosen in CMake;
+// callers see no platform code.
+namespace DesktopHints {
+
+// Keeps a top-level window out of the taskbar, the pager and the window
+// switcher every time it is shown (X11: _NET_WM_STATE_SKIP_TASKBAR and
+// _NET_WM_STATE_SKIP_PAGER). Elsewhere the Qt::Tool flag already does it.
+void keepOffTaskbar(QWidget* window);
+
+// The part of the whole desktop that panels leave free, as the window
+// manager publishes it (X11: _NET_WORKAREA); null when nobody says.
+QRect workArea();
+
+} // namespace DesktopHints

@@ -1,0 +1,13 @@
+#include "platform/DesktopHints.h"
+
+namespace DesktopHints {
+
+// Qt::Tool windows stay out of the taskbar on Windows already.
+void keepOffTaskbar(QWidget*) {}
+
+} // namespace DesktopHints
+
+QRect DesktopHints::workArea()
+{
+    return {}; // QScreen::availableGeometry() knows it here
+}

@@ -1,0 +1,145 @@
+#!/usr/bin/env bash
+# The tutor on a real desktop: openbox as the window manager, tint2 as a
+# 30-pixel top panel with a taskbar, an xterm that has the focus and is being
+# typed into, and two monitors side by side.
+#   - typing into the xterm while the tutor starts, and while the pointer
+#     crosses the menu picture, reaches the xterm whole; no menu command runs;
+#   - the strip, the parrot and the start-up window stay out of the taskbar;
+#   - the strip sits just below the top panel;
+#   - a close request from the window manager does not take the strip away;
+#   - a strip dragged onto the second monitor stays there, and comes back
+#     there at the next start.
+#
+# Usage: e2e_desktop.sh PATH-TO-QUORVEL
+
+source "$(dirname "$0")/lib.sh"
+
+program=${1:?usage: e2e_desktop.sh PATH-TO-QUORVEL}
+panel_height=30
+
+e2e_init
+for tool in openbox tint2 xterm wmctrl xprop xrandr; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "SKIP: $tool is not installed (scripts/test installs it)"
+        finish
+    fi
+done
+start_xvfb 1280x800x24 || {
+    fail "Xvfb starts"
+    finish
+}
+
+# Two monitors on the one X screen, as a laptop beside an external screen.
+xrandr --setmonitor left 640/169x800/212+0+0 none >/dev/null 2>&1
+xrandr --setmonitor right 640/169x800/212+640+0 none >/dev/null 2>&1
+
+mkdir -p "$E2E_WORK/home"
+export HOME="$E2E_WORK/home"
+start_program openbox --sm-disable
+cat >"$E2E_WORK/tint2rc" <<TINT
+panel_items = T
+panel_position = top center horizontal
+panel_size = 100% $panel_height
+panel_monitor = all
+strut_policy = follow_size
+taskbar_mode = single_desktop
+TINT
+start_program tint2 -c "$E2E_WORK/tint2rc"
+sleep 1
+
+typed="$E2E_WORK/typed.txt"
+start_program xterm -geometry 60x10+40+500 -e "stty -icanon -echo; cat >'$typed'"
+poll 10 xdotool search --onlyvisible --class xterm >/dev/null
+term=$(xdotool search --onlyvisible --class xterm | head -n 1)
+xdotool windowactivate --sync "$term" 2>/dev/null
+
+# --- typing while the tutor starts ------------------------------------------
+tokens=$(printf 't%02d ' $(seq 1 40))
+start_program "$program"
+tutor=$PROGRAM_PID
+xdotool type --delay 60 "$tokens"
+strip=$(wait_for_window Form1 20)
+if [[ -z $strip ]]; then
+    fail "the strip (window Form1) is mapped"
+    finish
+fi
+sleep 0.5
+check "all 40 tokens typed during start-up reached the xterm" test "$(cat "$typed")" = "$tokens"
+check "the xterm still has the focus" test "$(xdotool getactivewindow)" = "$term"
+
+# --- typing while the pointer crosses the menu picture ----------------------
+sleep 4 # the welcome scrolls in
+read -r sx sy sw sh < <(window_geometry "$strip")
+: >"$typed"
+xdotool mousemove "$((sx + sw - 15))" "$((sy + sh / 2))"
+xdotool type --delay 60 "hello "
+xdotool mousemove "$((sx + sw - 12))" "$((sy + sh / 2))"
+sleep 0.3
+check "the pointer over the picture opens the menu" test -n "$(find_window file)"
+xdotool type --delay 60 "swan mews"
+sleep 0.5
+check "text typed while the menu is up reaches the xterm whole" \
+    test "$(cat "$typed")" = "hello swan mews"
+check "no key ran a menu command (no Settings, no About)" \
+    test -z "$(find_window 'Setting\.\.\.')$(find_window Version)"
+xdotool mousemove 300 400
+check "the menu closes once the pointer has left it" wait_for_no_window file 5
+
+# --- out of the taskbar, below the panel ------------------------------------
+skips()
+{
+    local state
+    state=$(xprop -id "$1" _NET_WM_STATE 2>/dev/null)
+    [[ $state == *_NET_WM_STATE_SKIP_TASKBAR* && $state == *_NET_WM_STATE_SKIP_PAGER* ]]
+}
+check "the strip skips the taskbar and the pager" skips "$strip"
+parrot=$(find_window Peedy)
+check "the parrot skips the taskbar and the pager" skips "$parrot"
+# Every window the window manager manages that belongs to the tutor, less
+# those that skip the taskbar, is what a taskbar would show.
+clients=$(xprop -root -notype _NET_CLIENT_LIST | sed 's/^[^=]*=//; s/,/ /g')
+listed=0
+for id in $clients; do
+    xprop -id "$id" WM_CLASS | grep -qi 'quorvel' && ! skips "$id" && listed=$((listed + 1))
+done
+check "no window of the tutor is left for the taskbar ($listed)" test "$listed" = 0
+check "the strip's top is the panel's bottom (y = $sy)" test "$sy" = "$panel_height"
+screenshot desktop-panel
+
+# --- a close request from the window manager --------------------------------
+wmctrl -i -c "$strip"
+sleep 1
+check "closing the strip from the window manager leaves it on the screen" \
+    test -n "$(find_window Form1)"
+check "... and the program running" is_running "$tutor"
+
+# --- the second monitor -----------------------------------------------------
+drag_by "$((sx + 40))" "$((sy + sh / 2))" 600 100
+sleep 0.5
+read -r dx dy dw dh < <(window_geometry "$strip")
+check "a strip dropped on the second monitor stays there (x = $dx)" \
+    test "$dx" -ge 640 -a "$((dx + 474))" -le 1280
+check "... on its top edge, below the panel (y = $dy)" test "$dy" = "$panel_height"
+screenshot desktop-second-monitor
+
+# Exit from the menu stores the place.
+xdotool mousemove "$((dx + dw - 15))" "$((dy + dh / 2))"
+sleep 0.2
+xdotool mousemove "$((dx + dw - 12))" "$((dy + dh / 2))"
+menu=$(wait_for_window file 5)
+if [[ -n $menu ]]; then
+    read -r mx my mw mh < <(window_geometry "$menu")
+    xdotool mousemove "$((mx + mw / 2))" "$((my + mh - 11))"
+    sleep 0.3
+    xdotool click 1
+    wait_for_exit "$tutor" 10 || fail "Exit ends the program"
+else
+    fail "the menu opens on the second monitor"
+fi
+start_program "$program"
+strip=$(wait_for_window Form1 20)
+sleep 0.5
+read -r rx ry rw rh < <(window_geometry "$strip")
+check "the next start puts the strip back on the second monitor ($rx vs $dx)" test "$rx" = "$dx"
+
+finish
