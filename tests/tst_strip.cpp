@@ -2,8 +2,10 @@
 #include "platform/ProductInfo.h"
 #include "strip/StripPicture.h"
 #include "ui/AboutWindow.h"
+#include "ui/SettingsDialog.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QTest>
@@ -258,6 +260,78 @@ private Q_SLOTS:
             for (const int x : {0, 476}) // the whole strip, over the hairline
                 QCOMPARE(name(shot.pixelColor(x, shot.height() - 1)), expected);
         }
+    }
+
+    // After the welcome a strip that does not auto-hide wakes only for the
+    // cycle's next step: no pointer sampling, no blink, one sleeping timer.
+    void sleepsBetweenChanges()
+    {
+        StripRig rig;
+        rig.strip.start();
+        while (rig.strip.countdown() > 1)
+            rig.strip.pointerTick();
+        const auto armed = [&rig] {
+            QStringList names;
+            for (const QTimer* t : rig.strip.findChildren<QTimer*>())
+                if (t->isActive())
+                    names << t->objectName();
+            names.sort();
+            return names.join(' ');
+        };
+        QCOMPARE(armed(), "Timer5");
+        rig.strip.wakeCycle(); // the Italian line scrolls in...
+        while (rig.timer("Timer4")->isActive())
+            rig.strip.scrollTick();
+        // ...and stays up for its 5 s: one wake-up, at its end.
+        QCOMPARE(armed(), "Timer5");
+        QCOMPARE(rig.timer("Timer5")->interval(), 50 * 100);
+        QVERIFY(rig.timer("Timer5")->isSingleShot());
+
+        rig.menu.openSettings(); // auto-hide may be switched on in there
+        QCOMPARE(armed(), "Timer1");
+        rig.menu.settingsDialog()->findChild<QCheckBox*>("Check4")->click();
+        rig.menu.settingsDialog()->close();
+        QCOMPARE(armed(), "Timer1 Timer5");
+    }
+
+    void pauseHoldsTheLine_data()
+    {
+        QTest::addColumn<int>("order");
+        QTest::addColumn<bool>("settings"); // Settings opened and closed while paused
+        QTest::newRow("Italian first") << 1 << false;
+        QTest::newRow("English first, Settings meanwhile") << 0 << true;
+    }
+
+    // Pause stops the cycle where it is and the voice at once; the line stays
+    // and the picture shows it. Settings closing does not undo it; resuming
+    // goes on from the same tick.
+    void pauseHoldsTheLine()
+    {
+        QFETCH(int, order);
+        QFETCH(bool, settings);
+        StripRig rig;
+        rig.start();
+        rig.state.languageOrder = qint16(order);
+        rig.finishWelcome();
+        for (int i = 0; i < 20; ++i)
+            rig.strip.advanceCycle();
+        const QString line = rig.label(order == 1 ? "Label1" : "Label2")->text();
+        const QImage playing = rig.child("Image1")->grab().toImage();
+        rig.log.clear();
+        rig.strip.setPaused(true);
+        QCOMPARE(rig.log, QStringList{"Stop"});
+        QVERIFY(!rig.timer("Timer5")->isActive());
+        QVERIFY(rig.child("Image1")->grab().toImage() != playing);
+        if (settings) {
+            rig.menu.openSettings();
+            rig.menu.settingsDialog()->close();
+            QVERIFY(!rig.timer("Timer5")->isActive());
+        }
+        rig.strip.setPaused(false);
+        QVERIFY(rig.timer("Timer5")->isActive());
+        QCOMPARE(rig.strip.cycle().tick(), qint16(20));
+        QCOMPARE(rig.label(order == 1 ? "Label1" : "Label2")->text(), line);
+        QCOMPARE(rig.child("Image1")->grab().toImage(), playing);
     }
 
     // Settings closed mid-cycle with fewer repetitions or a shorter time: the pair

@@ -13,6 +13,8 @@ public:
     virtual void Hide() = 0;
     // Reads `text` aloud exactly as given, replacing any speech in progress.
     virtual void Speak(const QString& text) = 0;
+    // Stops reading at once and takes the word balloon down.
+    virtual void Stop() = 0;
     // Plays a named animation ("Wave"); unknown names are ignored.
     virtual void Play(const QString& animation) = 0;
     // Windows language identifier of the speech output (1040 = Italian).

@@ -84,6 +84,12 @@ void DesktopCharacter::Hide()
     start(ParrotMotion::Kind::Hide);
 }
 
+void DesktopCharacter::Stop()
+{
+    m_speech->stop();
+    hideBalloon();
+}
+
 void DesktopCharacter::Speak(const QString& text)
 {
     // Hiding the parrot is how the user turns reading aloud off.

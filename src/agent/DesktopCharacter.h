@@ -45,6 +45,7 @@ public:
     void Show() override;
     void Hide() override;
     void Speak(const QString& text) override;
+    void Stop() override;
     void Play(const QString& animation) override;
     void setLanguageID(int languageId) override;
     void MoveTo(const QPoint& screenPoint) override;

@@ -1,5 +1,6 @@
 #include "playback/DisplayCycle.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -86,4 +87,37 @@ void DisplayCycle::restart()
 {
     m_tick = 0;
     m_phase = 0;
+}
+
+int DisplayCycle::ticksUntilNextStep(const PlaybackState& state) const
+{
+    const Order order = orderOf(state);
+    const int firstTicks = kTicksPerSecond * (state.*order.first.seconds);
+    const int allTicks = firstTicks + kTicksPerSecond * (state.*order.second.seconds);
+    // Phases 1 and 3 wait for the tick that moves them on; the step comes
+    // one tick after that.
+    switch (m_phase) {
+    case 1:
+        return m_tick < 0 ? 2 : std::max(1, firstTicks - m_tick) + 1;
+    case 3:
+        return m_tick < firstTicks ? 2 : std::max(1, allTicks + 1 - m_tick) + 1;
+    default:
+        return 1;
+    }
+}
+
+DisplayCycle::Steps DisplayCycle::repeatPair(const PlaybackState& state)
+{
+    // Once its repetitions have run, the pair gets one more.
+    if (m_cycle >= state.repeats)
+        m_cycle = static_cast<qint16>(std::max(0, state.repeats - 1));
+    restart();
+    return Steps(Step::ClearItalian) | Step::ParkEnglish;
+}
+
+DisplayCycle::Steps DisplayCycle::skipPair(const PlaybackState& state)
+{
+    m_cycle = std::max(m_cycle, state.repeats);
+    restart();
+    return Steps(Step::ClearItalian) | Step::ParkEnglish;
 }

@@ -32,6 +32,17 @@ public:
     // Back to the first tick of a cycle, as at start-up.
     void restart();
 
+    // How many ticks from now the next step falls due, at least 1: while a
+    // line simply stays up there is nothing to wake for before then.
+    int ticksUntilNextStep(const PlaybackState& state) const;
+
+    // The pair on show starts again from its first phase; it does not count
+    // as one of its repetitions. Returns the steps that clear its lines.
+    Steps repeatPair(const PlaybackState& state);
+    // The pair on show ends now; the next tick loads the next one, as if
+    // its repetitions had run. Returns the steps that clear its lines.
+    Steps skipPair(const PlaybackState& state);
+
     qint16 tick() const { return m_tick; }   // ticks since the cycle began
     qint16 cycle() const { return m_cycle; } // cycles completed for the pair
     qint16 phase() const { return m_phase; } // 0..4

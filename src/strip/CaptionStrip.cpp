@@ -3,9 +3,9 @@
 #include "agent/AgentControl.h"
 #include "agent/Character.h"
 #include "platform/Desktop.h"
+#include "platform/DesktopHints.h"
 #include "platform/ProductInfo.h"
 #include "platform/Twips.h"
-#include "platform/DesktopHints.h"
 #include "playback/PairSource.h"
 #include "settings/SettingsStore.h"
 #include "strip/DragHandles.h"
@@ -170,7 +170,10 @@ CaptionStrip::CaptionStrip(PlaybackState& state, PairSource& pairs, SettingsStor
     connect(m_blinkTimer, &QTimer::timeout, this, &CaptionStrip::blinkTick);
     connect(m_slideTimer, &QTimer::timeout, this, &CaptionStrip::slideTick);
     connect(m_scrollTimer, &QTimer::timeout, this, &CaptionStrip::scrollTick);
-    connect(m_cycleTimer, &QTimer::timeout, this, &CaptionStrip::advanceCycle);
+    connect(m_cycleTimer, &QTimer::timeout, this, &CaptionStrip::wakeCycle);
+    // The cycle sleeps until its next step; the blink runs only while the
+    // strip is collapsed.
+    m_cycleTimer->setSingleShot(true);
     connect(m_menuPicture, &StripPicture::mouseMoved, this, &CaptionStrip::requestMenu);
     for (QLabel* label : {m_italianLine, m_englishLine, m_hairline, m_pictureBack})
         m_dragHandles->watch(label);
@@ -266,7 +269,6 @@ void CaptionStrip::start()
     // Started last: a message box during start-up must not let them run
     // before the strip is in place.
     m_pointerTimer->start();
-    m_blinkTimer->start();
 }
 
 // An unknown character is not fatal: the tutor goes on without one.
@@ -315,11 +317,10 @@ void CaptionStrip::placeCharacter()
 
 void CaptionStrip::pinToTop()
 {
-    m_fullHeight = true;
     const QRect pinned(x(), m_top, width(), pixelsY(kFullHeight));
     if (geometry() != pinned)
         setGeometry(pinned);
-    clearStripMark();
+    showFullHeight();
     m_windowRect = frameGeometry();
 }
 
@@ -360,13 +361,99 @@ void CaptionStrip::setDialogOpen(bool open, Playback playback)
     m_dialogOpen = open;
     // A disabled picture gets no mouse events, so the menu stays shut.
     m_menuPicture->setEnabled(!open);
+    // A dialog may switch auto-hide, which the strip follows at once.
+    updatePointerTimer();
     if (playback == Playback::Continue)
         return;
     // The cycle's tick and phase stay where they are while it is held.
-    if (open)
-        m_cycleTimer->stop();
-    else if (m_countdown <= kCountdownStartsCycle)
-        m_cycleTimer->start();
+    m_held = open;
+    if (!open && m_countdown <= kCountdownStartsCycle)
+        m_playing = true;
+    updateCycleTimer();
+}
+
+void CaptionStrip::setPaused(bool paused)
+{
+    if (paused == m_paused)
+        return;
+    m_paused = paused;
+    m_menuPicture->setPaused(paused);
+    if (paused && m_character)
+        m_character->Stop();
+    updateCycleTimer();
+}
+
+void CaptionStrip::repeatPair()
+{
+    carryOut(m_cycle.repeatPair(m_state));
+    showFirstLineNow();
+}
+
+void CaptionStrip::nextPair()
+{
+    carryOut(m_cycle.skipPair(m_state));
+    showFirstLineNow();
+}
+
+// After Repeat or Next the first line comes at once, paused or not.
+void CaptionStrip::showFirstLineNow()
+{
+    m_cycleTimer->stop();
+    m_sleepTicks = 0;
+    if (m_playing)
+        advanceCycle();
+    updateCycleTimer();
+}
+
+// The cycle runs once the welcome (or the first closing of Settings) has
+// started it, unless Settings holds it or the learner paused it.
+void CaptionStrip::updateCycleTimer()
+{
+    if (m_playing && !m_held && !m_paused) {
+        if (!m_cycleTimer->isActive())
+            sleepUntilNextStep();
+        return;
+    }
+    catchUpSleep();
+    m_cycleTimer->stop();
+}
+
+void CaptionStrip::sleepUntilNextStep()
+{
+    m_sleepTicks = m_cycle.ticksUntilNextStep(m_state);
+    m_cycleTimer->start(m_sleepTicks * kCycleMs);
+}
+
+// The ticks a held sleep had already run, so that a line keeps its time.
+void CaptionStrip::catchUpSleep()
+{
+    if (!m_cycleTimer->isActive() || m_sleepTicks == 0)
+        return;
+    const int slept = (m_sleepTicks * kCycleMs - m_cycleTimer->remainingTime()) / kCycleMs;
+    m_sleepTicks = 0;
+    for (int i = 0; i < slept; ++i)
+        advanceCycle();
+}
+
+void CaptionStrip::wakeCycle()
+{
+    const int ticks = std::max(1, m_sleepTicks);
+    m_sleepTicks = 0;
+    for (int i = 0; i < ticks; ++i)
+        advanceCycle();
+    m_cycleTimer->stop(); // armed afresh for the next step
+    updateCycleTimer();
+}
+
+// Only auto-hide, a held label, an open dialog (which may switch auto-hide)
+// and the welcome need the pointer timer.
+void CaptionStrip::updatePointerTimer()
+{
+    const bool needed = m_countdown > 1 || m_state.autoHide != 0 || m_dragging || m_dialogOpen;
+    if (needed)
+        enable(m_pointerTimer);
+    else
+        m_pointerTimer->stop();
 }
 
 void CaptionStrip::skipStartupWindow()
@@ -412,6 +499,7 @@ void CaptionStrip::pointerTick()
         m_cursor = m_desktop.cursorPos();
     applyAutoHide(c);
     countdownActions(c);
+    updatePointerTimer();
 }
 
 // Open while the welcome runs, while auto-hide is off, while a label is
@@ -431,8 +519,10 @@ void CaptionStrip::countdownActions(qint16 c)
         m_countdown = 1; // stays run out
     } else if (c >= 1 && c <= kCountdownStartsCycle) {
         setCaption(m_italianLine, kCleared);
-        if (!m_dialogOpen)
-            enable(m_cycleTimer);
+        if (!m_dialogOpen) {
+            m_playing = true;
+            updateCycleTimer();
+        }
     } else if (c > kCountdownStartsCycle && c <= kWelcomeIndent) {
         setCaption(m_italianLine, kWelcome);
     } else if (c > kWelcomeIndent) {
@@ -541,7 +631,16 @@ void CaptionStrip::setFullHeight(bool full)
     resize(width(), std::max(1, pixelsY(full ? kFullHeight : kCollapsedHeight)));
     // Opening the strip repaints it, which wipes the collapsed strip's colour.
     if (full)
-        clearStripMark();
+        showFullHeight();
+    else
+        m_blinkTimer->start();
+}
+
+void CaptionStrip::showFullHeight()
+{
+    m_fullHeight = true;
+    m_blinkTimer->stop();
+    clearStripMark();
 }
 
 void CaptionStrip::setEnglishTop(int twips)
@@ -585,6 +684,7 @@ void CaptionStrip::beginDrag()
 {
     m_dragging = true;
     m_cursor = m_desktop.cursorPos(); // Timer1 samples it only while it is needed
+    updatePointerTimer();
     m_dragOffset = StripPlacement::dragOffset(m_cursor, m_windowRect);
 }
 
@@ -597,8 +697,7 @@ void CaptionStrip::followPointer()
     const QRect target = StripPlacement::dragTarget(m_cursor, m_dragOffset, m_windowRect);
     if (geometry() != target)
         setGeometry(target);
-    m_fullHeight = true;
-    clearStripMark();
+    showFullHeight();
     m_leftTwips = Twips::fromPixels(target.x(), m_desktop.twipsPerPixelX());
 }
 
@@ -608,6 +707,7 @@ void CaptionStrip::endDrag()
     settleOn(m_cursor);
     pinToTop();
     m_dragging = false;
+    updatePointerTimer();
 }
 
 // On the top edge of the monitor that holds `hint`, below any top panel,

@@ -50,7 +50,9 @@ public:
     void blinkTick();    // blink of the collapsed strip
     void slideTick();    // English slide-up
     void scrollTick();   // Italian scroll-in
-    void advanceCycle(); // the display cycle
+    void advanceCycle(); // one tick of the display cycle
+    // The cycle timer: the ticks it slept through, then sleep again.
+    void wakeCycle();
 
     // Mouse handlers shared by the four labels (any button drags).
     void beginDrag();
@@ -64,6 +66,15 @@ public:
     // closing starts the cycle once the welcome has run out.
     void setDialogOpen(bool open, Playback playback = Playback::Hold);
     bool isDialogOpen() const { return m_dialogOpen; }
+    // The learner's hold: the cycle stops where it is, speech stops, the
+    // line stays, and the menu picture shows the pause.
+    void setPaused(bool paused);
+    bool isPaused() const { return m_paused; }
+    // The pair on show again from its first line, not counted as one of its
+    // repetitions; or the next pair at once.
+    void repeatPair();
+    void nextPair();
+
     // The start-up window was clicked away: show the strip at once and let
     // the welcome go on from where the strip would have appeared anyway.
     void skipStartupWindow();
@@ -127,6 +138,12 @@ private:
     void applyAutoHide(qint16 countdown);
     void countdownActions(qint16 countdown);
     void carryOut(DisplayCycle::Steps steps);
+    void showFirstLineNow();
+    void updateCycleTimer();
+    void sleepUntilNextStep();
+    void catchUpSleep();
+    void updatePointerTimer();
+    void showFullHeight();
     void clearItalianLine();
     void parkEnglishLine();
     void speakAndWave();
@@ -177,5 +194,9 @@ private:
     bool m_fullHeight = true;
     bool m_dragging = false;
     bool m_dialogOpen = false;
+    bool m_playing = false; // the welcome, or Settings, has started the cycle
+    bool m_held = false;    // Settings is open
+    bool m_paused = false;
+    int m_sleepTicks = 0; // the ticks the armed cycle timer stands for
     bool m_messageOpen = false;
 };

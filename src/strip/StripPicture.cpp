@@ -11,6 +11,12 @@ const QColor kGreen(0, 146, 70);
 const QColor kWhite(244, 245, 240);
 const QColor kRed(206, 43, 55);
 const QColor kShadow(0, 0, 0, 70);
+// The pause mark: two dark bars on a light disc over the flag.
+const QColor kPauseDisc(255, 255, 255, 230);
+const QColor kPauseBars(30, 30, 30);
+constexpr double kBarWidth = 0.16;  // of the picture's width
+constexpr double kBarHeight = 0.56; // of its height
+constexpr double kBarGap = 0.12;
 
 } // namespace
 
@@ -24,6 +30,14 @@ StripPicture::StripPicture(QWidget* parent) : QWidget(parent)
 QSize StripPicture::sizeHint() const
 {
     return {kPictureSize + 2 * kBorder, kPictureSize + 2 * kBorder};
+}
+
+void StripPicture::setPaused(bool paused)
+{
+    if (paused == m_paused)
+        return;
+    m_paused = paused;
+    update();
 }
 
 void StripPicture::mouseMoveEvent(QMouseEvent* event)
@@ -50,4 +64,21 @@ void StripPicture::paintEvent(QPaintEvent*)
     painter.fillRect(QRect(inner.left() + band, inner.top(), rest, inner.height()), kWhite);
     painter.fillRect(QRect(inner.left() + band + rest, inner.top(), band, inner.height()), kRed);
     painter.fillRect(QRect(inner.left(), inner.bottom() - 1, inner.width(), 2), kShadow);
+    if (m_paused)
+        paintPauseMark(painter, QRectF(inner));
+}
+
+void StripPicture::paintPauseMark(QPainter& painter, const QRectF& area) const
+{
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kPauseDisc);
+    painter.drawEllipse(area);
+    const double w = area.width() * kBarWidth;
+    const double h = area.height() * kBarHeight;
+    const double gap = area.width() * kBarGap;
+    const QPointF centre = area.center();
+    painter.setBrush(kPauseBars);
+    painter.drawRect(QRectF(centre.x() - gap / 2 - w, centre.y() - h / 2, w, h));
+    painter.drawRect(QRectF(centre.x() + gap / 2, centre.y() - h / 2, w, h));
 }

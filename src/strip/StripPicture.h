@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+class QPainter;
+
 // The small picture at the strip's right end that opens the popup menu. It
 // reports every pointer movement over it, with or without a button held;
 // while disabled it reports nothing.
@@ -16,10 +18,18 @@ public:
 
     QSize sizeHint() const override;
 
+    // While paused the picture carries a pause mark.
+    void setPaused(bool paused);
+
 Q_SIGNALS:
     void mouseMoved();
 
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    void paintPauseMark(QPainter& painter, const QRectF& area) const;
+
+    bool m_paused = false;
 };

@@ -5,7 +5,7 @@
 #include <QStringList>
 
 // Records every call the tutor makes on its character, as "Speak:<text>",
-// "Play:Wave", "Show", "Hide", "LanguageID:1040", "MoveTo:x,y" and "Raise".
+// "Play:Wave", "Stop", "Show", "Hide", "LanguageID:1040", "MoveTo:x,y" and "Raise".
 class RecordingCharacter : public Character {
 public:
     explicit RecordingCharacter(QStringList* log) : m_log(log) {}
@@ -13,6 +13,7 @@ public:
     void Show() override { m_log->append(QStringLiteral("Show")); }
     void Hide() override { m_log->append(QStringLiteral("Hide")); }
     void Speak(const QString& text) override { m_log->append(QStringLiteral("Speak:") + text); }
+    void Stop() override { m_log->append(QStringLiteral("Stop")); }
     void Play(const QString& animation) override
     {
         m_log->append(QStringLiteral("Play:") + animation);
