@@ -202,6 +202,30 @@ private Q_SLOTS:
         QCOMPARE(rig.state.nextSentence, 10412);
     }
 
+    // Every line of the course ends before the menu picture, at a size that
+    // still reads well: measured with the strip's own fonts.
+    void everyLineReadWhole()
+    {
+        StripRig rig({{"rd", "1"}, {"guage", "0"}, {"guagen", "10101"}});
+        rig.start();
+        const int room = rig.child("Label4")->x();
+        int shrunk = 0;
+        for (int n = 0; n < 19 * 28; ++n) {
+            rig.strip.loadSentencePair();
+            for (const char* name : {"Label1", "Label2"}) {
+                const QLabel* line = rig.label(name);
+                const QString text =
+                    " " + (line == rig.label("Label1") ? rig.strip.italian() : rig.strip.english());
+                const QFont font = line->font();
+                QVERIFY2(QFontMetrics(font).horizontalAdvance(text) < room, qPrintable(text));
+                QVERIFY(font.pointSizeF() >= 8.0);
+                shrunk += font.pointSizeF() < 10.5;
+            }
+        }
+        QVERIFY(rig.messages.isEmpty());
+        qInfo("%d of %d lines set smaller", shrunk, 2 * 19 * 28);
+    }
+
     void autoHide_data()
     {
         // open, closed, welcome, off (no auto-hide), held, or closed and pressed after the tick

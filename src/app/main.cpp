@@ -4,7 +4,9 @@
 #include "platform/ProductInfo.h"
 #include "platform/SingleInstance.h"
 #include "playback/PairSource.h"
+#include "settings/Autostart.h"
 #include "settings/PlaybackState.h"
+#include "settings/ProblemReport.h"
 #include "settings/SettingsStore.h"
 #include "strip/CaptionStrip.h"
 #include "ui/StartupSplash.h"
@@ -15,6 +17,7 @@
 #include <QFile>
 #include <QIcon>
 #include <QLibraryInfo>
+#include <QMessageBox>
 #include <QPointer>
 #include <cstdio>
 #include <cstdlib>
@@ -100,6 +103,15 @@ void startupMessages(QtMsgType type, const QMessageLogContext&, const QString&)
     }
 }
 
+// A file the tutor cannot keep is worth one clear word: the learner's
+// choices would otherwise vanish without a sign.
+void showProblem(const QString& message)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("File problem"), message,
+                    QMessageBox::Ok);
+    box.exec();
+}
+
 // The windows say what happened; here each news reaches whoever acts on it.
 void connectWindows(CaptionStrip& strip, StripMenu& menu, const Desktop& desktop)
 {
@@ -164,12 +176,17 @@ int main(int argc, char* argv[])
     PlaybackState state;
     const Corpus corpus;
     PairSource pairs(corpus);
+    ProblemReport problems(showProblem);
     SettingsStore store; // $XDG_CONFIG_HOME/Brix.conf: it names its file itself
+    store.setProblemReport(&problems);
     AgentControl agent;
     Desktop desktop;
     CaptionStrip strip(state, pairs, store, agent, desktop);
     StripMenu menu(state, store, desktop);
     connectWindows(strip, menu, desktop);
+    QObject::connect(&menu, &StripMenu::autostartFailed, &menu, [&problems](const QString& text) {
+        problems.report(Autostart::location(), text);
+    });
     QObject::connect(&instance, &SingleInstance::activateRequested, &strip,
                      &CaptionStrip::activate);
     strip.start();

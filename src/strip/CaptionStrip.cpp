@@ -9,6 +9,7 @@
 #include "playback/PairSource.h"
 #include "settings/SettingsStore.h"
 #include "strip/DragHandles.h"
+#include "strip/LineFit.h"
 #include "strip/StripPicture.h"
 #include "strip/StripPlacement.h"
 
@@ -34,6 +35,7 @@ constexpr int kWindowWidth = 7155;
 constexpr int kFullHeight = 340;
 constexpr int kCollapsedHeight = 20;
 constexpr int kMenuBelowStrip = 10;
+constexpr int kLineEndGap = 2; // pixels between a line's end and the picture
 
 // The English line rests below the window and slides up into view.
 constexpr int kEnglishParked = 400;
@@ -324,6 +326,16 @@ void CaptionStrip::pinToTop()
     m_windowRect = frameGeometry();
 }
 
+// A long line gets a smaller size of the caption font, so that it ends
+// before the menu picture.
+void CaptionStrip::fitLine(QLabel* line, const QString& text)
+{
+    const int room = pixelsX(kPictureBackBox.left) - kLineEndGap;
+    const QFont font = LineFit::fitted(captionFont(), kCleared + text, room);
+    if (line->font() != font)
+        line->setFont(font);
+}
+
 void CaptionStrip::loadSentencePair()
 {
     const SentencePair pair = m_pairs.next(m_state);
@@ -331,6 +343,8 @@ void CaptionStrip::loadSentencePair()
         m_italian = *pair.italian;
     if (pair.english)
         m_english = *pair.english;
+    fitLine(m_italianLine, m_italian);
+    fitLine(m_englishLine, m_english);
     if (!pair.italian || !pair.english) {
         // The display cycle waits while the message is up.
         m_messageOpen = true;

@@ -131,6 +131,7 @@ private:
     int pixelsY(double twips) const;
 
     void loadCharacter();
+    void fitLine(QLabel* line, const QString& text);
     void settleOn(const QPoint& hint);
     void makeTopmost();
     void placeCharacter();

@@ -285,7 +285,10 @@ void SettingsDialog::apply()
     m_state.englishTime = static_cast<qint16>(m_englishBar->value());
 
     if (m_state.saveSettings != 0) {
-        Autostart::apply(m_state, QCoreApplication::applicationFilePath());
+        if (const QString problem =
+                Autostart::apply(m_state, QCoreApplication::applicationFilePath());
+            !problem.isEmpty())
+            Q_EMIT autostartFailed(problem);
         m_store.saveSettings(m_state);
         m_store.flush();
     }

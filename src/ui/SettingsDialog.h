@@ -38,6 +38,8 @@ Q_SIGNALS:
     void opened();
     // The choices are applied (and stored, under "Save setting while exit").
     void closed();
+    // The start-at-log-on entry could not be written or removed.
+    void autostartFailed(const QString& message);
 
 private:
     void buildControls();
