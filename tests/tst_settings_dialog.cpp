@@ -1,4 +1,5 @@
 #include "StripRig.h"
+#include "content/Topics.h"
 #include "settings/Autostart.h"
 #include "ui/SettingsDialog.h"
 
@@ -7,6 +8,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyleOption>
 #include <QTest>
 
 namespace {
@@ -158,7 +160,38 @@ private Q_SLOTS:
         QCOMPARE(at("Frame2"), QRect(8, 223, 125, 57));
         QCOMPARE(at("VScroll1"), QRect(128, 293, 9, 17));
         QCOMPARE(at("Check1"), QRect(176, 364, 169, 17));
-        QCOMPARE(h.option(1, 0)->geometry(), QRect(16, 19, 68, 13)); // "Entire", in Frame1
+        // "Entire", in Frame1: 195 twips are 13 px, grown 1 px up and down for its circle.
+        QCOMPARE(h.option(1, 0)->geometry(), QRect(16, 18, 68, 15));
+        h.close();
+    }
+
+    void indicatorFits_data()
+    {
+        QTest::addColumn<QString>("name");
+        QStringList names{"Option2_0", "Option2_1", "Option3_0", "Option3_1"};
+        for (int i = 0; i < Topics::kCount; ++i)
+            names << QStringLiteral("Option1_%1").arg(i);
+        for (int i : {1, 3, 4, 5})
+            names << QStringLiteral("Check%1").arg(i);
+        for (const QString& name : names)
+            QTest::newRow(qPrintable(name)) << name;
+    }
+    // The style's circle or box is drawn whole inside its button.
+    void indicatorFits()
+    {
+        QFETCH(QString, name);
+        Harness h;
+        h.open();
+        auto* button = h.control<QAbstractButton>(name);
+        QStyleOptionButton option;
+        option.initFrom(button);
+        const bool radio = qobject_cast<QRadioButton*>(button);
+        const QRect indicator = button->style()->subElementRect(
+            radio ? QStyle::SE_RadioButtonIndicator : QStyle::SE_CheckBoxIndicator, &option,
+            button);
+        QVERIFY2(button->rect().contains(indicator),
+                 qPrintable(
+                     QStringLiteral("%1 in %2 px").arg(indicator.height()).arg(button->height())));
         h.close();
     }
 

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QStyle>
 
 namespace {
 
@@ -105,6 +106,19 @@ QGroupBox* makeFrame(const QString& title, QWidget* parent, const char* name)
     auto* frame = new QGroupBox(title, parent);
     frame->setObjectName(QString::fromLatin1(name));
     return frame;
+}
+
+// The twips heights were made for smaller indicators than today's styles
+// draw, so a button too short for its circle or box grows by the same amount
+// above and below: the indicator is whole and the text keeps its line.
+void fitIndicator(QAbstractButton* button, QStyle::PixelMetric indicatorHeight)
+{
+    const int shortBy =
+        button->style()->pixelMetric(indicatorHeight, nullptr, button) - button->height();
+    if (shortBy <= 0)
+        return;
+    const int half = (shortBy + 1) / 2;
+    button->setGeometry(button->geometry().adjusted(0, -half, 0, half));
 }
 
 qint16 ticked(const QCheckBox* box)
@@ -217,6 +231,11 @@ void SettingsDialog::buildControls()
     place(m_saveSchedule, kCheck3);
     place(m_startAtLogon, kCheck5);
     place(m_saveSettings, kCheck1);
+
+    for (QRadioButton* button : findChildren<QRadioButton*>())
+        fitIndicator(button, QStyle::PM_ExclusiveIndicatorHeight);
+    for (QCheckBox* box : findChildren<QCheckBox*>())
+        fitIndicator(box, QStyle::PM_IndicatorHeight);
 }
 
 void SettingsDialog::applyTabOrder()
