@@ -1,6 +1,7 @@
 #include "StripRig.h"
 #include "content/Topics.h"
 #include "settings/Autostart.h"
+#include "ui/RowCaption.h"
 #include "ui/SettingsDialog.h"
 
 #include <QCheckBox>
@@ -160,6 +161,10 @@ private Q_SLOTS:
         QCOMPARE(at("Frame2"), QRect(8, 223, 125, 57));
         QCOMPARE(at("VScroll1"), QRect(128, 293, 9, 17));
         QCOMPARE(at("Check1"), QRect(176, 364, 169, 17));
+        // The Italian and English rows' boxes and bars line up.
+        QCOMPARE(at("Text1_1"), at("Text1_2").translated(0, -24));
+        QCOMPARE(at("VScroll2"), QRect(116, 320, 9, 17));
+        QCOMPARE(at("VScroll3"), QRect(116, 344, 9, 17));
         // "Entire", in Frame1: 195 twips are 13 px, grown 1 px up and down for its circle.
         QCOMPARE(h.option(1, 0)->geometry(), QRect(16, 18, 68, 15));
         h.close();
@@ -192,6 +197,57 @@ private Q_SLOTS:
         QVERIFY2(button->rect().contains(indicator),
                  qPrintable(
                      QStringLiteral("%1 in %2 px").arg(indicator.height()).arg(button->height())));
+        h.close();
+    }
+
+    void captionClear_data()
+    {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("bar");
+        QTest::addColumn<QString>("check"); // the check box on the caption's line
+        QTest::newRow("repeats") << "Label1"
+                                 << "Text1_0"
+                                 << "VScroll1"
+                                 << "Check4";
+        QTest::newRow("Italian") << "Label2"
+                                 << "Text1_1"
+                                 << "VScroll2"
+                                 << "Check3";
+        QTest::newRow("English") << "Label3"
+                                 << "Text1_2"
+                                 << "VScroll3"
+                                 << "Check5";
+    }
+    // A row's words keep at least a blank's width from its box and bar and
+    // from the check box beside it.
+    void captionClear()
+    {
+        QFETCH(QString, caption);
+        QFETCH(QString, box);
+        QFETCH(QString, bar);
+        QFETCH(QString, check);
+        Harness h;
+        h.open();
+        const auto* words = h.control<RowCaption>(caption);
+        QCOMPARE(words->text().simplified(), words->head() + ' ' + words->tail());
+        const QFontMetrics metrics(words->font());
+        const int blank = metrics.horizontalAdvance(' ');
+        const int headEnd = words->x() + metrics.horizontalAdvance(words->head());
+        const int tailStart = words->x() + words->tailLeft();
+        const int tailEnd = tailStart + metrics.horizontalAdvance(words->tail());
+        const QRect number = h.control(box)->geometry().united(h.control(bar)->geometry());
+        const QString where = QStringLiteral("words %1-%2 and %3-%4, box and bar %5-%6, check %7")
+                                  .arg(words->x())
+                                  .arg(headEnd)
+                                  .arg(tailStart)
+                                  .arg(tailEnd)
+                                  .arg(number.left())
+                                  .arg(number.right() + 1)
+                                  .arg(h.control(check)->x());
+        QVERIFY2(headEnd + blank <= number.left(), qPrintable(where));
+        QVERIFY2(number.right() + 1 + blank <= tailStart, qPrintable(where));
+        QVERIFY2(tailEnd + blank <= h.control(check)->x(), qPrintable(where));
         h.close();
     }
 
