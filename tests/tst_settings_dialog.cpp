@@ -4,6 +4,7 @@
 #include "ui/RowCaption.h"
 #include "ui/SettingsDialog.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -248,6 +249,20 @@ private Q_SLOTS:
         QVERIFY2(headEnd + blank <= number.left(), qPrintable(where));
         QVERIFY2(number.right() + 1 + blank <= tailStart, qPrintable(where));
         QVERIFY2(tailEnd + blank <= h.control(check)->x(), qPrintable(where));
+        h.close();
+    }
+
+    // Tabbed to, a bar shows that it has the keys.
+    void barShowsFocus()
+    {
+        Harness h;
+        QApplication::setActiveWindow(&h.open());
+        QScrollBar* bar = h.bar(2);
+        const QImage plain = bar->grab().toImage();
+        h.bar(1)->setFocus();
+        QTest::keyClick(h.bar(1), Qt::Key_Tab);
+        QVERIFY(bar->hasFocus());
+        QVERIFY(bar->grab().toImage() != plain);
         h.close();
     }
 
