@@ -252,6 +252,24 @@ private Q_SLOTS:
         h.close();
     }
 
+    void firstFocus_data()
+    {
+        QTest::addColumn<int>("topic");
+        QTest::newRow("first run") << 1;
+        QTest::newRow("Ordering drinks") << 9;
+        QTest::newRow("Entire") << 0;
+    }
+    // A Space typed first cannot change the topic by accident.
+    void firstFocus()
+    {
+        QFETCH(int, topic);
+        Harness h;
+        h.state.topic = qint16(topic);
+        QApplication::setActiveWindow(&h.open());
+        QCOMPARE(QApplication::focusWidget(), h.option(1, topic));
+        h.close();
+    }
+
     // Tabbed to, a bar shows that it has the keys.
     void barShowsFocus()
     {

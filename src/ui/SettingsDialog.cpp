@@ -289,8 +289,12 @@ void SettingsDialog::load()
     m_modes[m_state.playMode != 0 ? 1 : 0]->setChecked(true);
     m_orders[m_state.languageOrder == 1 ? 0 : 1]->setChecked(true);
     // A topic with no button selects none; the topic is then kept on close.
-    if (m_state.topic >= 0 && m_state.topic < Topics::kCount)
+    if (m_state.topic >= 0 && m_state.topic < Topics::kCount) {
         m_topics[m_state.topic]->setChecked(true);
+        // The keys start on the chosen topic: on another one, a Space would
+        // change the topic by accident.
+        m_topics[m_state.topic]->setFocus();
+    }
     updateScheduleBox();
 }
 
