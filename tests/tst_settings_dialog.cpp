@@ -4,6 +4,7 @@
 #include "ui/RowCaption.h"
 #include "ui/SettingsDialog.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -281,6 +282,38 @@ private Q_SLOTS:
         QTest::keyClick(h.bar(1), Qt::Key_Tab);
         QVERIFY(bar->hasFocus());
         QVERIFY(bar->grab().toImage() != plain);
+        h.close();
+    }
+
+    void accessibleName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("said"); // empty: any words
+        const QMap<QString, QString> rows{
+            {"Text1_0", "Per sentence play, times"}, {"VScroll1", "Per sentence play, times"},
+            {"Text1_1", "Italian display, seconds"}, {"VScroll2", "Italian display, seconds"},
+            {"Text1_2", "English display, seconds"}, {"VScroll3", "English display, seconds"}};
+        Harness h;
+        for (const QWidget* w : h.open().findChildren<QWidget*>()) {
+            if (w->focusPolicy() != Qt::NoFocus)
+                QTest::newRow(qPrintable(w->objectName()))
+                    << w->objectName() << rows.value(w->objectName());
+        }
+        h.close();
+    }
+    // Every control that takes the keys tells a screen reader what it is.
+    void accessibleName()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, said);
+        Harness h;
+        h.open();
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(h.control(name));
+        QVERIFY(face);
+        const QString heard = face->text(QAccessible::Name);
+        QVERIFY2(!heard.trimmed().isEmpty(), "nameless");
+        if (!said.isEmpty())
+            QCOMPARE(heard, said);
         h.close();
     }
 

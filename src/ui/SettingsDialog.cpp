@@ -233,6 +233,16 @@ void SettingsDialog::buildControls()
     placeTail(m_repeatsCaption, kLabel1, kVScroll1);
     placeTail(m_italianCaption, kLabel2, kVScroll2);
     placeTail(m_englishCaption, kLabel3, kVScroll3);
+    // A box and its bar are named after their row: the caption beside them
+    // is no buddy a screen reader could find, and it holds a run of blanks.
+    const std::array<QString, 3> rowNames{QStringLiteral("Per sentence play, times"),
+                                          QStringLiteral("Italian display, seconds"),
+                                          QStringLiteral("English display, seconds")};
+    const std::array<QScrollBar*, 3> bars{m_repeatsBar, m_italianBar, m_englishBar};
+    for (std::size_t i = 0; i < rowNames.size(); ++i) {
+        m_numbers[i]->setAccessibleName(rowNames[i]);
+        bars[i]->setAccessibleName(rowNames[i]);
+    }
     // The boxes and the bars sit in the gap inside their row's label.
     for (QWidget* widget : std::initializer_list<QWidget*>{
              m_numbers[0], m_repeatsBar, m_numbers[1], m_italianBar, m_numbers[2], m_englishBar})
