@@ -4,6 +4,7 @@
 #include "ui/AboutWindow.h"
 #include "ui/SettingsDialog.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -182,6 +183,55 @@ private Q_SLOTS:
             QCOMPARE(rig.log.mid(logged),
                      c != italianFrom ? QStringList() : said.mid(readAloud != 1));
         }
+    }
+
+    void italianLineName_data()
+    {
+        QTest::addColumn<int>("steps"); // of the scroll-in
+        QTest::newRow("first step") << 1;
+        QTest::newRow("half way") << 18;
+        QTest::newRow("in place") << 36;
+    }
+    // A screen reader hears the sentence, not the blanks it scrolls in behind.
+    void italianLineName()
+    {
+        QFETCH(int, steps);
+        StripRig rig;
+        rig.start();
+        rig.finishWelcome();
+        rig.strip.loadSentencePair();
+        for (int i = 0; i < steps; ++i)
+            rig.strip.scrollTick();
+        const auto heard = [&rig](const char* name) {
+            return QAccessible::queryAccessibleInterface(rig.child(name))->text(QAccessible::Name);
+        };
+        const QString italian = rig.strip.italian().trimmed();
+        const QString shown = rig.label("Label1")->text();
+        QVERIFY(!italian.isEmpty() && shown.startsWith(' ') && shown.trimmed() == italian);
+        QCOMPARE(heard("Label1"), italian);
+        QCOMPARE(heard("Label2"), rig.strip.english().trimmed());
+    }
+
+    void otherNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("menu picture") << "Image1"
+                                      << "Menu";
+        QTest::newRow("hairline") << "Label3"
+                                  << "Strip edge";
+        QTest::newRow("picture backing") << "Label4"
+                                         << "Menu picture background";
+        QTest::newRow("outline") << "Shape1"
+                                 << "Strip outline";
+    }
+    void otherNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, said);
+        StripRig rig;
+        QWidget* widget = rig.strip.findChild<QWidget*>(name);
+        QCOMPARE(QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name), said);
     }
 
     // No texts, no parrot: the number shown, sequence on, cycle held under the box.

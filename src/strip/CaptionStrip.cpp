@@ -213,6 +213,19 @@ void CaptionStrip::buildLayout()
         line->setWordWrap(false);
         line->setTextFormat(Qt::PlainText);
     }
+    // Screen readers hear each line's sentence (named as the pair loads) and
+    // are told which line it is; the hairline, the backing and the outline
+    // only decorate.
+    m_italianLine->setAccessibleDescription(QStringLiteral("Italian sentence"));
+    m_englishLine->setAccessibleDescription(QStringLiteral("English translation"));
+    const QString decoration = QStringLiteral("Decoration");
+    m_outline->setAccessibleName(QStringLiteral("Strip outline"));
+    m_hairline->setAccessibleName(QStringLiteral("Strip edge"));
+    m_pictureBack->setAccessibleName(QStringLiteral("Menu picture background"));
+    for (QWidget* widget : std::initializer_list<QWidget*>{m_outline, m_hairline, m_pictureBack})
+        widget->setAccessibleDescription(decoration);
+    m_menuPicture->setAccessibleName(QStringLiteral("Menu"));
+    m_menuPicture->setAccessibleDescription(QStringLiteral("Point at it to open the menu"));
     placeTwips(m_italianLine, kItalianLineBox);
     setEnglishTop(kEnglishLineBox.top);
     fill(m_hairline, m_desktop.inactiveCaptionColor());
@@ -351,6 +364,10 @@ void CaptionStrip::loadSentencePair()
         m_messageHandler(QString::number(pair.sentence));
         m_messageOpen = false;
     }
+    // The Italian line's text is the sentence behind a run of blanks while it
+    // scrolls in; named by the sentence, it is not read out at every step.
+    m_italianLine->setAccessibleName(m_italian.trimmed());
+    m_englishLine->setAccessibleName(m_english.trimmed());
     if (pair.sequence) {
         m_italianLine->setToolTip(m_italian);
         m_englishLine->setToolTip(m_english);
