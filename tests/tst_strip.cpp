@@ -192,7 +192,8 @@ private Q_SLOTS:
         QTest::newRow("half way") << 18;
         QTest::newRow("in place") << 36;
     }
-    // A screen reader hears the sentence, not the blanks it scrolls in behind.
+    // A screen reader hears the sentence, not the blanks it scrolls in behind,
+    // and nothing from a line that is not shown.
     void italianLineName()
     {
         QFETCH(int, steps);
@@ -209,7 +210,7 @@ private Q_SLOTS:
         const QString shown = rig.label("Label1")->text();
         QVERIFY(!italian.isEmpty() && shown.startsWith(' ') && shown.trimmed() == italian);
         QCOMPARE(heard("Label1"), italian);
-        QCOMPARE(heard("Label2"), rig.strip.english().trimmed());
+        QCOMPARE(heard("Label2"), QString()); // the English line is not up yet
     }
 
     void otherNames_data()

@@ -84,11 +84,18 @@ qint16 decrement(qint16 value)
     return value > std::numeric_limits<qint16>::min() ? static_cast<qint16>(value - 1) : value;
 }
 
-// Setting a caption costs a relayout and a repaint; skip it when nothing changes.
+// Setting a caption costs a relayout and a repaint; skip it when nothing
+// changes. The line is named by its words alone: while the Italian line
+// scrolls in its text is a shrinking run of blanks before the sentence, and
+// a screen reader must not announce every step.
 void setCaption(QLabel* label, const QString& text)
 {
-    if (label->text() != text)
-        label->setText(text);
+    if (label->text() == text)
+        return;
+    label->setText(text);
+    const QString words = text.trimmed();
+    if (label->accessibleName() != words)
+        label->setAccessibleName(words);
 }
 
 QString indented(int spaces, const QString& text)
@@ -213,8 +220,8 @@ void CaptionStrip::buildLayout()
         line->setWordWrap(false);
         line->setTextFormat(Qt::PlainText);
     }
-    // Screen readers hear each line's sentence (named as the pair loads) and
-    // are told which line it is; the hairline, the backing and the outline
+    // Screen readers hear each line's words (named as they change) and are
+    // told which line it is; the hairline, the backing and the outline
     // only decorate.
     m_italianLine->setAccessibleDescription(QStringLiteral("Italian sentence"));
     m_englishLine->setAccessibleDescription(QStringLiteral("English translation"));
@@ -364,10 +371,6 @@ void CaptionStrip::loadSentencePair()
         m_messageHandler(QString::number(pair.sentence));
         m_messageOpen = false;
     }
-    // The Italian line's text is the sentence behind a run of blanks while it
-    // scrolls in; named by the sentence, it is not read out at every step.
-    m_italianLine->setAccessibleName(m_italian.trimmed());
-    m_englishLine->setAccessibleName(m_english.trimmed());
     if (pair.sequence) {
         m_italianLine->setToolTip(m_italian);
         m_englishLine->setToolTip(m_english);
