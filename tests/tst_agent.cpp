@@ -1,7 +1,9 @@
 #include "FakeSpeechOutput.h"
 #include "agent/AgentControl.h"
+#include "agent/AlphaRegion.h"
 #include "agent/DesktopCharacter.h"
 #include "agent/ParrotWindow.h"
+#include "agent/PixelBlend.h"
 #include "agent/WordBalloon.h"
 
 #include <QTest>
@@ -113,6 +115,71 @@ private Q_SLOTS:
         rig.frameAt(start + ParrotMotion::kWaveMs);
         QVERIFY(!rig.parrot->isAnimating());
         QCOMPARE(window->mask(), rest);
+    }
+
+    // Frames are put together from layers already in the backing store's
+    // format and pixel ratio: Qt then has nothing to convert or scale, which
+    // is what would hand the work to its thread pool.
+    void layersMatchTheTarget_data()
+    {
+        QTest::addColumn<qreal>("ratio");
+        QTest::newRow("1x") << 1.0;
+        QTest::newRow("2x") << 2.0;
+    }
+    void layersMatchTheTarget()
+    {
+        QFETCH(qreal, ratio);
+        const ParrotArt art;
+        QImage frame;
+        art.compose(frame, ParrotPose{-60.0, 0.3, 0.8, 0.9}, ratio);
+        for (const auto part : {ParrotArt::Part::Figure, ParrotArt::Part::Wing,
+                                ParrotArt::Part::Eye, ParrotArt::Part::EyeClosed}) {
+            const QImage& layer = art.layer(part, ratio);
+            QCOMPARE(layer.format(), QImage::Format_ARGB32_Premultiplied);
+            QCOMPARE(layer.devicePixelRatio(), ratio);
+        }
+        QCOMPARE(frame.format(), QImage::Format_ARGB32_Premultiplied);
+        QCOMPARE(frame.devicePixelRatio(), ratio);
+        QCOMPARE(frame.size(), art.size() * ratio);
+        // A wave frame differs from the rest pose, and both show the bird.
+        QVERIFY(frame != art.image(ParrotPose{}, ratio));
+        QVERIFY(!alphaRegion(frame).isEmpty());
+    }
+
+    void blend_data()
+    {
+        QTest::addColumn<QTransform>("transform");
+        QTest::addColumn<double>("opacity");
+        QTest::addColumn<QPoint>("at");
+        QTest::addColumn<QRgb>("expected"); // over a white pixel
+        const QRgb red = qRgba(200, 0, 0, 255);
+        QTest::newRow("as it is") << QTransform() << 1.0 << QPoint(1, 2) << red;
+        QTest::newRow("moved") << QTransform::fromTranslate(2, 0) << 1.0 << QPoint(3, 2) << red;
+        QTest::newRow("half faded")
+            << QTransform() << 0.5 << QPoint(1, 2) << qRgba(227, 127, 127, 255);
+        QTest::newRow("turned a quarter")
+            << QTransform().rotate(90) * QTransform::fromTranslate(8, 0) << 1.0 << QPoint(5, 1)
+            << red;
+        QTest::newRow("outside the picture")
+            << QTransform() << 1.0 << QPoint(6, 6) << qRgba(255, 255, 255, 255);
+    }
+    void blend()
+    {
+        QFETCH(QTransform, transform);
+        QFETCH(double, opacity);
+        QFETCH(QPoint, at);
+        QFETCH(QRgb, expected);
+        QImage source(8, 8, QImage::Format_ARGB32_Premultiplied);
+        source.fill(Qt::transparent);
+        source.setPixel(1, 2, qRgba(200, 0, 0, 255));
+        QImage target(8, 8, QImage::Format_ARGB32_Premultiplied);
+        target.fill(Qt::white);
+        blendImage(target, source, transform, opacity);
+        const QRgb got = target.pixel(at);
+        const auto near = [](int a, int b) { return std::abs(a - b) <= 2; };
+        QVERIFY2(near(qRed(got), qRed(expected)) && near(qGreen(got), qGreen(expected)) &&
+                     near(qBlue(got), qBlue(expected)) && near(qAlpha(got), qAlpha(expected)),
+                 qPrintable(QString::number(got, 16)));
     }
 
     void speak_data()

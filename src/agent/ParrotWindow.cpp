@@ -1,5 +1,6 @@
 #include "agent/ParrotWindow.h"
 
+#include "agent/BandedPainting.h"
 #include "agent/ParrotMotion.h"
 
 #include <QMouseEvent>
@@ -18,7 +19,7 @@ ParrotWindow::ParrotWindow(QWidget* parent)
     setFixedSize(m_art.size());
     setCursor(Qt::OpenHandCursor);
     m_restMask = m_art.shape(m_pose);
-    setMask(m_restMask);
+    updateMask(false);
 }
 
 void ParrotWindow::setPose(const ParrotPose& pose)
@@ -27,26 +28,40 @@ void ParrotWindow::setPose(const ParrotPose& pose)
         return;
     const bool wasWaving = m_pose.wingAngle != 0.0;
     m_pose = pose;
+    updateMask(wasWaving);
+    update();
+}
+
+void ParrotWindow::updateMask(bool wasWaving)
+{
     const bool waving = m_pose.wingAngle != 0.0;
     // While the wing moves, one mask covers its whole sweep: cutting a new
     // outline for every frame would cost more than drawing the wave.
     if (waving && !wasWaving) {
         if (m_waveMask.isEmpty())
             m_waveMask = m_art.sweptShape(ParrotMotion::kWaveLift - ParrotMotion::kWaveSwing);
-        setMask(m_waveMask);
-    } else if (wasWaving && !waving) {
-        setMask(m_restMask);
+        applyMask(m_waveMask);
+    } else if (!waving) {
+        applyMask(m_restMask);
     }
-    update();
+}
+
+void ParrotWindow::applyMask(const QRegion& mask)
+{
+    if (mask != this->mask())
+        setMask(mask);
 }
 
 void ParrotWindow::paintEvent(QPaintEvent*)
 {
+    // The frame matches the backing store's format and pixel ratio, so it is
+    // copied as it is: no conversion, no scaling, no blending; in bands,
+    // because the window's shape makes the clip no rectangle.
+    m_art.compose(m_frame, m_pose, devicePixelRatioF());
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.fillRect(rect(), Qt::transparent);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    m_art.paint(painter, m_pose);
+    paintInBands(painter, rect(),
+                 [this](QPainter& band) { band.drawImage(QPointF(0, 0), m_frame); });
 }
 
 void ParrotWindow::mousePressEvent(QMouseEvent* event)

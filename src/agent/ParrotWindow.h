@@ -3,6 +3,7 @@
 #include "agent/ParrotArt.h"
 #include "agent/ParrotPose.h"
 
+#include <QImage>
 #include <QPoint>
 #include <QWidget>
 
@@ -18,6 +19,8 @@ public:
     void setPose(const ParrotPose& pose);
     const ParrotPose& pose() const { return m_pose; }
     const ParrotArt& art() const { return m_art; }
+    // The last frame painted, in the backing store's format.
+    const QImage& frame() const { return m_frame; }
 
 Q_SIGNALS:
     // The user dragged the parrot: where its top-left corner should go.
@@ -30,8 +33,12 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void updateMask(bool wasWaving);
+    void applyMask(const QRegion& mask);
+
     ParrotArt m_art;
     ParrotPose m_pose;
+    QImage m_frame;
     QRegion m_restMask;
     QRegion m_waveMask; // cut on the first wave
     bool m_dragging = false;
