@@ -182,6 +182,44 @@ private Q_SLOTS:
                  qPrintable(QString::number(got, 16)));
     }
 
+    // Without a compositor see-through pixels come out black, so the window's
+    // shape follows the bird in every frame; with one, one shape covers the
+    // whole wave.
+    void maskFollowsTheWave_data()
+    {
+        QTest::addColumn<bool>("composited");
+        QTest::newRow("compositor") << true;
+        QTest::newRow("no compositor") << false;
+    }
+    void maskFollowsTheWave()
+    {
+        QFETCH(bool, composited);
+        Rig rig;
+        ParrotWindow* window = rig.parrot->window();
+        int asked = 0;
+        window->setCompositingCheck([&] {
+            ++asked;
+            return composited;
+        });
+        rig.showSettled();
+        const qint64 start = rig.now;
+        const int askedBefore = asked;
+        rig.parrot->Play(QStringLiteral("Wave"));
+        QList<QRegion> masks;
+        for (qint64 t = start + 100; t < start + ParrotMotion::kWaveMs; t += 100) {
+            rig.frameAt(t);
+            const QImage drawn = window->art().image(window->pose(), 1.0);
+            // No pixel of the shape may be one the frame leaves (nearly) clear.
+            const QRegion clear = QRegion(window->rect()) -
+                                  alphaRegion(drawn, composited ? 1 : ParrotWindow::kSolidAlpha);
+            QCOMPARE((window->mask() & clear).isEmpty(), !composited);
+            if (!masks.contains(window->mask()))
+                masks.append(window->mask());
+        }
+        QCOMPARE(asked, askedBefore + 1); // once as the wave began, not per frame
+        QCOMPARE(masks.size() > 2, !composited);
+    }
+
     void speak_data()
     {
         QTest::addColumn<QStringList>("offered");

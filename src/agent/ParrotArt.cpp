@@ -132,3 +132,8 @@ QRegion ParrotArt::shape(const ParrotPose& pose, int minAlpha) const
     full.scale = 1.0;
     return alphaRegion(image(full, 1.0), minAlpha);
 }
+
+QRegion ParrotArt::drawnShape(const ParrotPose& pose, int minAlpha) const
+{
+    return alphaRegion(image(pose, 1.0), minAlpha);
+}

@@ -40,6 +40,8 @@ public:
     // Where the pose covers at least `minAlpha` (1 to 255) at full size and
     // opacity, for the window mask.
     QRegion shape(const ParrotPose& pose, int minAlpha = 1) const;
+    // Where the pose as drawn (scaled and faded too) covers at least `minAlpha`.
+    QRegion drawnShape(const ParrotPose& pose, int minAlpha) const;
     // The opaque area of the rest pose together with every place the wing
     // passes through while it turns from 0 to `farthestAngle` degrees.
     QRegion sweptShape(double farthestAngle) const;

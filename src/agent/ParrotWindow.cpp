@@ -1,14 +1,24 @@
 #include "agent/ParrotWindow.h"
 
 #include "agent/BandedPainting.h"
+#include "agent/CompositorCheck.h"
 #include "agent/ParrotMotion.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 
+namespace {
+
+// A shape outside the window: nothing of it shows. (An empty region would
+// take the shape away and show the whole square.)
+constexpr QRect kNothingShown{-1, -1, 1, 1};
+
+} // namespace
+
 ParrotWindow::ParrotWindow(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                          Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint)
+                          Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint),
+      m_compositing(isCompositing)
 {
     setObjectName(QStringLiteral("Peedy"));
     setWindowTitle(QStringLiteral("Peedy"));
@@ -19,7 +29,15 @@ ParrotWindow::ParrotWindow(QWidget* parent)
     setFixedSize(m_art.size());
     setCursor(Qt::OpenHandCursor);
     m_restMask = m_art.shape(m_pose);
+    m_composited = m_compositing();
     updateMask(false);
+}
+
+void ParrotWindow::setCompositingCheck(CompositingCheck check)
+{
+    m_compositing = std::move(check);
+    m_composited = m_compositing();
+    updateMask(m_pose.wingAngle != 0.0);
 }
 
 void ParrotWindow::setPose(const ParrotPose& pose)
@@ -27,6 +45,9 @@ void ParrotWindow::setPose(const ParrotPose& pose)
     if (pose == m_pose)
         return;
     const bool wasWaving = m_pose.wingAngle != 0.0;
+    // A compositor may come or go while the tutor runs; ask once per motion.
+    if (m_pose == ParrotPose{})
+        m_composited = m_compositing();
     m_pose = pose;
     updateMask(wasWaving);
     update();
@@ -34,6 +55,13 @@ void ParrotWindow::setPose(const ParrotPose& pose)
 
 void ParrotWindow::updateMask(bool wasWaving)
 {
+    if (!m_composited) {
+        // See-through pixels would come out black: the shape follows every
+        // frame, so nothing but the parrot is drawn.
+        const QRegion shape = m_art.drawnShape(m_pose, kSolidAlpha);
+        applyMask(shape.isEmpty() ? QRegion(kNothingShown) : shape);
+        return;
+    }
     const bool waving = m_pose.wingAngle != 0.0;
     // While the wing moves, one mask covers its whole sweep: cutting a new
     // outline for every frame would cost more than drawing the wave.

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPoint>
 #include <QWidget>
+#include <functional>
 
 // The parrot's own window: frameless, see-through around the bird, above
 // other windows, never taking the focus. It paints the pose it is given and
@@ -14,11 +15,20 @@ class ParrotWindow : public QWidget {
     Q_OBJECT
 
 public:
+    // Whether see-through pixels show the desktop behind (a compositing
+    // manager runs); asked again whenever the parrot starts to move.
+    using CompositingCheck = std::function<bool()>;
+
+    // Without a compositor, pixels with less alpha than this are left out of
+    // the shape: they would be drawn as dark fringes, not blended.
+    static constexpr int kSolidAlpha = 128;
+
     explicit ParrotWindow(QWidget* parent = nullptr);
 
     void setPose(const ParrotPose& pose);
     const ParrotPose& pose() const { return m_pose; }
     const ParrotArt& art() const { return m_art; }
+    void setCompositingCheck(CompositingCheck check);
     // The last frame painted, in the backing store's format.
     const QImage& frame() const { return m_frame; }
 
@@ -41,6 +51,8 @@ private:
     QImage m_frame;
     QRegion m_restMask;
     QRegion m_waveMask; // cut on the first wave
+    CompositingCheck m_compositing;
+    bool m_composited = true;
     bool m_dragging = false;
     QPoint m_grabOffset; // pointer position inside the window when grabbed
 };
