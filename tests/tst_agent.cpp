@@ -254,6 +254,45 @@ private Q_SLOTS:
         QVERIFY(!rig.parrot->balloon()->isVisible());
     }
 
+    // However the engine behaves, the balloon goes at the latest a grace time
+    // after the sentence's reading time.
+    void balloonLifeIsBounded_data()
+    {
+        QTest::addColumn<int>("repeats"); // extra "speaking" reports
+        QTest::addColumn<bool>("endsInGrace");
+        QTest::newRow("never reports the end") << 0 << false;
+        QTest::newRow("keeps saying it speaks") << 3 << false;
+        QTest::newRow("ends during the grace") << 0 << true;
+    }
+    void balloonLifeIsBounded()
+    {
+        QFETCH(int, repeats);
+        QFETCH(bool, endsInGrace);
+        Rig rig;
+        rig.showSettled();
+        const qint64 deadline =
+            rig.now + DesktopCharacter::balloonTimeMs(kItalian) + DesktopCharacter::kSpeechGraceMs;
+        rig.parrot->Speak(kItalian);
+        rig.speech->reportSpeaking(true);
+        rig.now += DesktopCharacter::balloonTimeMs(kItalian);
+        rig.parrot->balloonTimeout();
+        QVERIFY(rig.parrot->balloon()->isVisible()); // the voice is still reading
+        for (int i = 0; i < repeats; ++i) {
+            rig.speech->reportSpeaking(true);
+            rig.now += DesktopCharacter::kSpeechGraceMs / (repeats + 1);
+            rig.parrot->balloonTimeout(); // as if the timer fired early
+            QCOMPARE(rig.parrot->balloonTimerInterval(), int(deadline - rig.now));
+        }
+        if (endsInGrace)
+            rig.speech->reportSpeaking(false);
+        else
+            QCOMPARE(rig.parrot->balloonTimerInterval(), int(deadline - rig.now));
+        rig.now = deadline;
+        if (!endsInGrace)
+            rig.parrot->balloonTimeout();
+        QVERIFY(!rig.parrot->balloon()->isVisible() && !rig.parrot->isBalloonTimerActive());
+    }
+
     void placement_data()
     {
         QTest::addColumn<QPoint>("asked");

@@ -101,7 +101,9 @@ void DesktopCharacter::Speak(const QString& text)
     m_balloon->show();
     m_balloon->raise();
     m_balloonOverdue = false;
-    m_balloonTimer.start(balloonTimeMs(text));
+    const int readingMs = balloonTimeMs(text);
+    m_balloonDeadline = now() + readingMs + kSpeechGraceMs;
+    m_balloonTimer.start(readingMs);
 }
 
 void DesktopCharacter::Play(const QString& animation)
@@ -166,11 +168,13 @@ void DesktopCharacter::idleBlink()
 
 void DesktopCharacter::balloonTimeout()
 {
-    // Keep the text up while the voice is still reading it, but not forever
-    // if the engine never says it is done.
-    if (m_speaking && !m_balloonOverdue) {
+    // Keep the text up while the voice is still reading it, but only for a
+    // grace time: an engine that never says it is done (a stalled service,
+    // no sound device) must not keep the balloon up.
+    const qint64 left = m_balloonDeadline - now();
+    if (m_speaking && left > 0) {
         m_balloonOverdue = true;
-        m_balloonTimer.start(kSpeechOverdueMs);
+        m_balloonTimer.start(int(left));
         return;
     }
     hideBalloon();

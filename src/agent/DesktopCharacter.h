@@ -32,11 +32,12 @@ public:
     static constexpr int kFrameIntervalMs = 40;
     static constexpr int kBlinkMinMs = 6000;
     static constexpr int kBlinkMaxMs = 12000;
-    // Without a voice the balloon stays for about the time reading takes.
+    // The balloon stays for about the time reading takes.
     static constexpr int kBalloonMsPerChar = 60;
     static constexpr int kBalloonBaseMs = 1500;
-    // How long the balloon waits for a voice that never reports the end.
-    static constexpr int kSpeechOverdueMs = 15000;
+    // How much longer it waits for a voice still reading; never more, even
+    // if the engine never reports the end.
+    static constexpr int kSpeechGraceMs = 2000;
 
     // Without `speech`, the parrot uses the system's text-to-speech engine.
     explicit DesktopCharacter(std::unique_ptr<SpeechOutput> speech = {});
@@ -95,5 +96,6 @@ private:
     std::optional<QLocale> m_voice;
     bool m_shown = false;
     bool m_speaking = false;
-    bool m_balloonOverdue = false;
+    bool m_balloonOverdue = false; // its reading time is up, the voice is not
+    qint64 m_balloonDeadline = 0;
 };
