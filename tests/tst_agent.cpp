@@ -6,6 +6,7 @@
 #include "agent/PixelBlend.h"
 #include "agent/WordBalloon.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 namespace {
@@ -291,6 +292,42 @@ private Q_SLOTS:
         if (!endsInGrace)
             rig.parrot->balloonTimeout();
         QVERIFY(!rig.parrot->balloon()->isVisible() && !rig.parrot->isBalloonTimerActive());
+    }
+
+    // After the engine fails, each sentence tries a fresh one until speech
+    // comes back by itself; the learner is told once, on the terminal.
+    void speechRecovers_data()
+    {
+        QTest::addColumn<bool>("reportsError"); // else it comes up with no voices
+        QTest::newRow("engine error") << true;
+        QTest::newRow("voices gone") << false;
+    }
+    void speechRecovers()
+    {
+        QFETCH(bool, reportsError);
+        Rig rig;
+        rig.showSettled();
+        rig.parrot->Speak(QStringLiteral("Uno"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("speech service stopped"));
+        rig.speech->broken = true;
+        if (reportsError)
+            rig.speech->fail();
+        else
+            rig.speech->bringUp();
+        rig.parrot->Speak(QStringLiteral("Due")); // a fresh engine, still broken
+        rig.parrot->Speak(QStringLiteral("Tre"));
+        QCOMPARE(rig.speech->restarts, 2);
+        rig.speech->broken = false;
+        rig.parrot->Speak(QStringLiteral("Quattro")); // comes back and reads it
+        rig.parrot->Speak(QStringLiteral("Cinque"));
+        QCOMPARE(rig.speech->restarts, 3);
+        QCOMPARE(rig.speech->said, QStringList({"Uno", "Quattro", "Cinque"}));
+        QCOMPARE(rig.parrot->balloon()->text(), QStringLiteral("Cinque"));
+        // A second outage is not told again.
+        QTest::failOnWarning(QRegularExpression("speech service"));
+        rig.speech->fail();
+        rig.parrot->Speak(QStringLiteral("Sei"));
+        QCOMPARE(rig.speech->said.last(), QStringLiteral("Sei"));
     }
 
     void placement_data()

@@ -55,6 +55,7 @@ DesktopCharacter::DesktopCharacter(std::unique_ptr<SpeechOutput> speech)
     connect(m_speech.get(), &SpeechOutput::ready, this, &DesktopCharacter::chooseVoice);
     connect(m_speech.get(), &SpeechOutput::speakingChanged, this,
             &DesktopCharacter::onSpeakingChanged);
+    connect(m_speech.get(), &SpeechOutput::failed, this, &DesktopCharacter::onSpeechFailed);
     connect(m_window.get(), &ParrotWindow::dragRequested, this, &DesktopCharacter::moveWindow);
 
     const QRect area = m_screenArea(QPoint());
@@ -78,6 +79,7 @@ void DesktopCharacter::Hide()
     if (!m_shown)
         return;
     m_shown = false;
+    m_waitingText.clear();
     m_speech->stop();
     hideBalloon();
     m_blinkTimer.stop();
@@ -90,12 +92,19 @@ void DesktopCharacter::Speak(const QString& text)
     if (!m_shown)
         return;
     m_speech->stop();
+    m_waitingText.clear();
     if (text.trimmed().isEmpty()) {
         hideBalloon();
         return;
     }
-    if (m_voice)
-        m_speech->say(text);
+    if (m_speechFailed) {
+        // A fresh connection, which may start a new speech service.
+        m_speechFailed = false;
+        m_waitingText = text;
+        m_speech->restart();
+    } else if (m_voice) {
+        say(text);
+    }
     m_balloon->setText(text);
     placeBalloon();
     m_balloon->show();
@@ -195,9 +204,36 @@ void DesktopCharacter::start(ParrotMotion::Kind kind)
 
 void DesktopCharacter::chooseVoice()
 {
-    m_voice = VoiceChoice::choose(m_languageId, m_speech->availableLocales());
-    if (m_voice)
-        m_speech->setLocale(*m_voice);
+    const QList<QLocale> locales = m_speech->availableLocales();
+    if (m_speech->isReady() && locales.isEmpty()) {
+        onSpeechFailed(); // no engine, no service, or it came up broken
+        return;
+    }
+    m_voice = VoiceChoice::choose(m_languageId, locales);
+    if (!m_voice)
+        return;
+    m_speech->setLocale(*m_voice);
+    m_speechWorked = true;
+    if (!m_waitingText.isEmpty() && m_shown)
+        say(m_waitingText);
+    m_waitingText.clear();
+}
+
+void DesktopCharacter::onSpeechFailed()
+{
+    m_speechFailed = true;
+    m_voice.reset();
+    m_waitingText.clear();
+    // Said once, on the terminal only: the lessons go on without a voice.
+    if (m_speechWorked && !m_toldSpeechLost) {
+        m_toldSpeechLost = true;
+        qWarning("Quorvel: the speech service stopped working; trying again with each sentence");
+    }
+}
+
+void DesktopCharacter::say(const QString& text)
+{
+    m_speech->say(text);
 }
 
 void DesktopCharacter::onSpeakingChanged(bool speaking)

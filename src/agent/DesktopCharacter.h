@@ -74,6 +74,8 @@ public:
 private:
     void start(ParrotMotion::Kind kind);
     void chooseVoice();
+    void onSpeechFailed();
+    void say(const QString& text);
     void onSpeakingChanged(bool speaking);
     void hideBalloon();
     void placeBalloon();
@@ -94,6 +96,12 @@ private:
     ScreenArea m_screenArea;
     int m_languageId = 0;
     std::optional<QLocale> m_voice;
+    // The engine failed: the next sentence asks for a fresh one and is read
+    // once it is up.
+    bool m_speechFailed = false;
+    bool m_speechWorked = false; // a voice was chosen at least once
+    bool m_toldSpeechLost = false;
+    QString m_waitingText;
     bool m_shown = false;
     bool m_speaking = false;
     bool m_balloonOverdue = false; // its reading time is up, the voice is not

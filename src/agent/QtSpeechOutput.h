@@ -15,6 +15,7 @@ public:
     ~QtSpeechOutput() override;
 
     void start() override;
+    void restart() override;
     bool isReady() const override { return m_ready; }
     QList<QLocale> availableLocales() const override { return m_locales; }
     void setLocale(const QLocale& locale) override;

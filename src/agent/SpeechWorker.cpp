@@ -38,6 +38,15 @@ void SpeechWorker::startEngine()
     Q_EMIT engineUp(m_engine->availableLocales());
 }
 
+void SpeechWorker::restartEngine()
+{
+    delete m_engine;
+    m_engine = nullptr;
+    m_voiceAccepted = false;
+    onStateChanged(QTextToSpeech::Ready); // whatever it was saying is gone
+    startEngine();
+}
+
 void SpeechWorker::setLocale(const QLocale& locale)
 {
     m_voiceAccepted = false;
@@ -66,6 +75,8 @@ void SpeechWorker::stop()
 
 void SpeechWorker::onStateChanged(int state)
 {
+    if (state == QTextToSpeech::Error)
+        Q_EMIT engineFailed();
     const bool speaking = state == QTextToSpeech::Speaking;
     if (speaking == m_speaking)
         return;

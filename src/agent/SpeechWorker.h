@@ -16,6 +16,9 @@ public:
     using QObject::QObject;
 
     void startEngine();
+    // Drops the engine (and its connection to the speech service) and starts
+    // a new one.
+    void restartEngine();
     void setLocale(const QLocale& locale);
     void say(const QString& text);
     void stop();
@@ -23,6 +26,7 @@ public:
 Q_SIGNALS:
     void engineUp(const QList<QLocale>& locales);
     void speakingChanged(bool speaking);
+    void engineFailed();
 
 private:
     void onStateChanged(int state);

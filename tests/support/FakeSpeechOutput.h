@@ -7,7 +7,9 @@
 
 // A speech engine the test controls: it offers the locales it is given
 // (none when `broken`, like a missing daemon), records what it is asked to
-// say, and comes up at once unless `startsAtOnce` is off (then bringUp()).
+// say, and comes up at once unless `startsAtOnce` is off
+// (then bringUp()). fail() plays an engine error; restart() comes up again,
+// working unless `broken`.
 class FakeSpeechOutput : public SpeechOutput {
     Q_OBJECT
 
@@ -24,6 +26,12 @@ public:
         if (startsAtOnce)
             bringUp();
     }
+    void restart() override
+    {
+        ++restarts;
+        m_ready = false;
+        start();
+    }
     void bringUp()
     {
         m_ready = true;
@@ -39,10 +47,12 @@ public:
     void stop() override { ++stops; }
     // Plays the engine's report that it started or finished reading.
     void reportSpeaking(bool speaking) { Q_EMIT speakingChanged(speaking); }
+    void fail() { Q_EMIT failed(); }
 
     bool startsAtOnce = true;
     bool broken = false;
     int stops = 0;
+    int restarts = 0;
     std::optional<QLocale> locale;
     QStringList said;
 
