@@ -4,6 +4,7 @@
 #include "agent/DesktopCharacter.h"
 #include "agent/ParrotWindow.h"
 #include "agent/PixelBlend.h"
+#include "agent/SpeechPace.h"
 #include "agent/WordBalloon.h"
 
 #include <QRegularExpression>
@@ -328,6 +329,36 @@ private Q_SLOTS:
         rig.speech->fail();
         rig.parrot->Speak(QStringLiteral("Sei"));
         QCOMPARE(rig.speech->said.last(), QStringLiteral("Sei"));
+    }
+
+    void speechPace_data()
+    {
+        QTest::addColumn<int>("wordsPerMinute");
+        QTest::addColumn<double>("rate");
+        QTest::newRow("80, slowest") << 80 << -1.0;
+        QTest::newRow("110") << 110 << -40.0 / 70.0;
+        QTest::newRow("150, the voice's own") << 150 << 0.0;
+        QTest::newRow("190") << 190 << 40.0 / 70.0;
+        QTest::newRow("220, fastest") << 220 << 1.0;
+        QTest::newRow("below: slowest") << 20 << -1.0;
+        QTest::newRow("above: fastest") << 400 << 1.0;
+    }
+    // The mapping, and that a new pace applies from the next sentence on.
+    void speechPace()
+    {
+        QFETCH(int, wordsPerMinute);
+        QFETCH(double, rate);
+        QCOMPARE(SpeechPace::rateFor(wordsPerMinute), rate);
+        Rig rig;
+        rig.showSettled();
+        rig.parrot->Speak(QStringLiteral("Uno"));
+        rig.parrot->setSpeechPace(wordsPerMinute);
+        QCOMPARE(rig.speech->rates, QList<double>{0.0});
+        rig.parrot->Speak(kItalian);
+        QCOMPARE(rig.speech->rates.last(), rate);
+        // The balloon stays as long as reading at that pace takes.
+        QCOMPARE(rig.parrot->balloonTimerInterval() > DesktopCharacter::balloonTimeMs(kItalian),
+                 rate < 0);
     }
 
     void placement_data()

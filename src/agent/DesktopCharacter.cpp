@@ -110,7 +110,7 @@ void DesktopCharacter::Speak(const QString& text)
     m_balloon->show();
     m_balloon->raise();
     m_balloonOverdue = false;
-    const int readingMs = balloonTimeMs(text);
+    const int readingMs = balloonTimeMs(text, m_pace);
     m_balloonDeadline = now() + readingMs + kSpeechGraceMs;
     m_balloonTimer.start(readingMs);
 }
@@ -128,6 +128,11 @@ void DesktopCharacter::setLanguageID(int languageId)
     m_languageId = languageId;
     m_speech->start();
     chooseVoice();
+}
+
+void DesktopCharacter::setSpeechPace(int wordsPerMinute)
+{
+    m_pace = SpeechPace::clamped(wordsPerMinute);
 }
 
 void DesktopCharacter::MoveTo(const QPoint& screenPoint)
@@ -189,9 +194,11 @@ void DesktopCharacter::balloonTimeout()
     hideBalloon();
 }
 
-int DesktopCharacter::balloonTimeMs(const QString& text)
+int DesktopCharacter::balloonTimeMs(const QString& text, int wordsPerMinute)
 {
-    return kBalloonBaseMs + kBalloonMsPerChar * int(text.size());
+    const int readingMs = kBalloonMsPerChar * int(text.size()) * SpeechPace::kNormal /
+                          SpeechPace::clamped(wordsPerMinute);
+    return kBalloonBaseMs + readingMs;
 }
 
 void DesktopCharacter::start(ParrotMotion::Kind kind)
@@ -233,6 +240,7 @@ void DesktopCharacter::onSpeechFailed()
 
 void DesktopCharacter::say(const QString& text)
 {
+    m_speech->setRate(SpeechPace::rateFor(m_pace));
     m_speech->say(text);
 }
 

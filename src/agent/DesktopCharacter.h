@@ -3,6 +3,7 @@
 #include "agent/Character.h"
 #include "agent/ParrotMotion.h"
 #include "agent/SpeechOutput.h"
+#include "agent/SpeechPace.h"
 
 #include <QElapsedTimer>
 #include <QLocale>
@@ -32,7 +33,7 @@ public:
     static constexpr int kFrameIntervalMs = 40;
     static constexpr int kBlinkMinMs = 6000;
     static constexpr int kBlinkMaxMs = 12000;
-    // The balloon stays for about the time reading takes.
+    // The balloon stays for about the time reading takes at the normal pace.
     static constexpr int kBalloonMsPerChar = 60;
     static constexpr int kBalloonBaseMs = 1500;
     // How much longer it waits for a voice still reading; never more, even
@@ -48,6 +49,7 @@ public:
     void Speak(const QString& text) override;
     void Play(const QString& animation) override;
     void setLanguageID(int languageId) override;
+    void setSpeechPace(int wordsPerMinute) override;
     void MoveTo(const QPoint& screenPoint) override;
     void Raise() override;
 
@@ -59,7 +61,8 @@ public:
     void idleBlink();
     void balloonTimeout();
 
-    static int balloonTimeMs(const QString& text);
+    // Reading time of `text` at `wordsPerMinute`.
+    static int balloonTimeMs(const QString& text, int wordsPerMinute = SpeechPace::kNormal);
 
     bool isShown() const { return m_shown; }
     bool isAnimating() const { return m_frameTimer.isActive(); }
@@ -68,6 +71,7 @@ public:
     int balloonTimerInterval() const { return m_balloonTimer.interval(); }
     // The Italian (or other) voice in use; nullopt while silent.
     std::optional<QLocale> voice() const { return m_voice; }
+    int speechPace() const { return m_pace; }
     ParrotWindow* window() const { return m_window.get(); }
     WordBalloon* balloon() const { return m_balloon.get(); }
 
@@ -95,6 +99,7 @@ private:
     Clock m_clock;
     ScreenArea m_screenArea;
     int m_languageId = 0;
+    int m_pace = SpeechPace::kNormal;
     std::optional<QLocale> m_voice;
     // The engine failed: the next sentence asks for a fresh one and is read
     // once it is up.

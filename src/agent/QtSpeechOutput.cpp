@@ -54,6 +54,14 @@ void QtSpeechOutput::restart()
     QMetaObject::invokeMethod(m_worker, &SpeechWorker::restartEngine, Qt::QueuedConnection);
 }
 
+void QtSpeechOutput::setRate(double rate)
+{
+    if (!m_worker)
+        return;
+    QMetaObject::invokeMethod(
+        m_worker, [worker = m_worker, rate] { worker->setRate(rate); }, Qt::QueuedConnection);
+}
+
 void QtSpeechOutput::setLocale(const QLocale& locale)
 {
     if (!m_worker)

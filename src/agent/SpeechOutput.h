@@ -26,6 +26,8 @@ public:
     // Picks the voice; until a locale of the engine's own list is accepted,
     // `say` stays silent.
     virtual void setLocale(const QLocale& locale) = 0;
+    // -1 slowest, 0 the voice's own pace, 1 fastest; applies to the next `say`.
+    virtual void setRate(double rate) = 0;
     virtual void say(const QString& text) = 0;
     virtual void stop() = 0;
 

@@ -35,6 +35,7 @@ void SpeechWorker::startEngine()
         Q_EMIT engineUp({});
         return;
     }
+    m_engine->setRate(m_rate);
     Q_EMIT engineUp(m_engine->availableLocales());
 }
 
@@ -45,6 +46,13 @@ void SpeechWorker::restartEngine()
     m_voiceAccepted = false;
     onStateChanged(QTextToSpeech::Ready); // whatever it was saying is gone
     startEngine();
+}
+
+void SpeechWorker::setRate(double rate)
+{
+    m_rate = rate;
+    if (m_engine && m_engine->rate() != rate)
+        m_engine->setRate(rate);
 }
 
 void SpeechWorker::setLocale(const QLocale& locale)

@@ -20,6 +20,7 @@ public:
     // a new one.
     void restartEngine();
     void setLocale(const QLocale& locale);
+    void setRate(double rate);
     void say(const QString& text);
     void stop();
 
@@ -35,4 +36,5 @@ private:
     // Only a voice of the language asked for may speak.
     bool m_voiceAccepted = false;
     bool m_speaking = false;
+    double m_rate = 0.0;
 };
