@@ -295,6 +295,28 @@ private Q_SLOTS:
         QVERIFY(!rig.parrot->balloon()->isVisible() && !rig.parrot->isBalloonTimerActive());
     }
 
+    // Starting the speech service takes seconds: a sentence that comes
+    // meanwhile is read once the engine is up, if it is still showing.
+    void readsOnceTheEngineIsUp_data()
+    {
+        QTest::addColumn<bool>("hidden");
+        QTest::newRow("still shown") << false;
+        QTest::newRow("hidden meanwhile") << true;
+    }
+    void readsOnceTheEngineIsUp()
+    {
+        QFETCH(bool, hidden);
+        Rig rig;
+        rig.speech->startsAtOnce = false;
+        rig.showSettled();
+        rig.parrot->Speak(kItalian);
+        QVERIFY(rig.speech->said.isEmpty());
+        if (hidden)
+            rig.parrot->Hide();
+        rig.speech->bringUp();
+        QCOMPARE(rig.speech->said, hidden ? QStringList() : QStringList{kItalian});
+    }
+
     // After the engine fails, each sentence tries a fresh one until speech
     // comes back by itself; the learner is told once, on the terminal.
     void speechRecovers_data()

@@ -104,6 +104,8 @@ void DesktopCharacter::Speak(const QString& text)
         m_speech->restart();
     } else if (m_voice) {
         say(text);
+    } else if (!m_speech->isReady()) {
+        m_waitingText = text; // read once the engine is up
     }
     m_balloon->setText(text);
     placeBalloon();
@@ -221,7 +223,7 @@ void DesktopCharacter::chooseVoice()
         return;
     m_speech->setLocale(*m_voice);
     m_speechWorked = true;
-    if (!m_waitingText.isEmpty() && m_shown)
+    if (!m_waitingText.isEmpty())
         say(m_waitingText);
     m_waitingText.clear();
 }

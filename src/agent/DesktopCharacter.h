@@ -101,8 +101,8 @@ private:
     int m_languageId = 0;
     int m_pace = SpeechPace::kNormal;
     std::optional<QLocale> m_voice;
-    // The engine failed: the next sentence asks for a fresh one and is read
-    // once it is up.
+    // The engine failed: the next sentence asks for a fresh one. A sentence
+    // that comes while the engine is on its way up is read once it is up.
     bool m_speechFailed = false;
     bool m_speechWorked = false; // a voice was chosen at least once
     bool m_toldSpeechLost = false;
