@@ -50,7 +50,7 @@ speech_services()
 {
     local pid
     for pid in $(pgrep -f speech-dispatcher 2>/dev/null); do
-        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null |
+        { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null |
             grep -qxF "XDG_RUNTIME_DIR=$XDG_RUNTIME_DIR" && printf '%s\n' "$pid"
     done
 }
