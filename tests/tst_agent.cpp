@@ -337,16 +337,28 @@ private Q_SLOTS:
             rig.speech->fail();
         else
             rig.speech->bringUp();
-        rig.parrot->Speak(QStringLiteral("Due")); // a fresh engine, still broken
-        rig.parrot->Speak(QStringLiteral("Tre"));
-        QCOMPARE(rig.speech->restarts, 2);
+        rig.parrot->Speak(QStringLiteral("Due")); // a fresh engine at once, still broken
+        QCOMPARE(rig.speech->restarts, 1);
+        // Further tries wait longer and longer.
+        for (const int wait :
+             {DesktopCharacter::kFirstRetryWaitMs, 2 * DesktopCharacter::kFirstRetryWaitMs}) {
+            const int before = rig.speech->restarts;
+            rig.now += wait - 1;
+            rig.parrot->Speak(QStringLiteral("Tre"));
+            QCOMPARE(rig.speech->restarts, before);
+            rig.now += 1;
+            rig.parrot->Speak(QStringLiteral("Tre"));
+            QCOMPARE(rig.speech->restarts, before + 1);
+        }
         rig.speech->broken = false;
+        rig.now += 4 * DesktopCharacter::kFirstRetryWaitMs;
         rig.parrot->Speak(QStringLiteral("Quattro")); // comes back and reads it
+        rig.speech->reportSpeaking(true);
         rig.parrot->Speak(QStringLiteral("Cinque"));
-        QCOMPARE(rig.speech->restarts, 3);
+        QCOMPARE(rig.speech->restarts, 4);
         QCOMPARE(rig.speech->said, QStringList({"Uno", "Quattro", "Cinque"}));
         QCOMPARE(rig.parrot->balloon()->text(), QStringLiteral("Cinque"));
-        // A second outage is not told again.
+        // Once it has read again, a new outage is tried at once, and not told.
         QTest::failOnWarning(QRegularExpression("speech service"));
         rig.speech->fail();
         rig.parrot->Speak(QStringLiteral("Sei"));

@@ -97,9 +97,11 @@ void DesktopCharacter::Speak(const QString& text)
         hideBalloon();
         return;
     }
-    if (m_speechFailed) {
+    if (m_speechFailed && now() >= m_nextRetryAt) {
         // A fresh connection, which may start a new speech service.
         m_speechFailed = false;
+        m_nextRetryAt = now() + m_retryWaitMs;
+        m_retryWaitMs = std::min(2 * m_retryWaitMs, kLongestRetryWaitMs);
         m_waitingText = text;
         m_speech->restart();
     } else if (m_voice) {
@@ -249,6 +251,10 @@ void DesktopCharacter::say(const QString& text)
 void DesktopCharacter::onSpeakingChanged(bool speaking)
 {
     m_speaking = speaking;
+    if (speaking) { // the engine reads: a later failure is tried again at once
+        m_nextRetryAt = 0;
+        m_retryWaitMs = kFirstRetryWaitMs;
+    }
     // The balloon outlives the voice until its own reading time is up.
     if (!speaking && (!m_balloonTimer.isActive() || m_balloonOverdue))
         hideBalloon();

@@ -39,6 +39,12 @@ public:
     // How much longer it waits for a voice still reading; never more, even
     // if the engine never reports the end.
     static constexpr int kSpeechGraceMs = 2000;
+    // After a failed engine, the first fresh one is tried with the next
+    // sentence. When that fails too (a service that runs but cannot play,
+    // with no sound device), tries wait this long, twice as long each time
+    // up to the longest wait, until the engine reads again.
+    static constexpr int kFirstRetryWaitMs = 15000;
+    static constexpr int kLongestRetryWaitMs = 8 * 60 * 1000;
 
     // Without `speech`, the parrot uses the system's text-to-speech engine.
     explicit DesktopCharacter(std::unique_ptr<SpeechOutput> speech = {});
@@ -104,6 +110,8 @@ private:
     // The engine failed: the next sentence asks for a fresh one. A sentence
     // that comes while the engine is on its way up is read once it is up.
     bool m_speechFailed = false;
+    qint64 m_nextRetryAt = 0;
+    int m_retryWaitMs = kFirstRetryWaitMs;
     bool m_speechWorked = false; // a voice was chosen at least once
     bool m_toldSpeechLost = false;
     QString m_waitingText;
