@@ -238,7 +238,8 @@ void DesktopCharacter::onSpeechFailed()
     // Said once, on the terminal only: the lessons go on without a voice.
     if (m_speechWorked && !m_toldSpeechLost) {
         m_toldSpeechLost = true;
-        qWarning("Quorvel: the speech service stopped working; trying again with each sentence");
+        qWarning(
+            "Quorvel: the speech service stopped working; the parrot reads again once it is back");
     }
 }
 
