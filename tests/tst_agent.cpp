@@ -204,6 +204,7 @@ private Q_SLOTS:
             return composited;
         });
         rig.showSettled();
+        QCoreApplication::processEvents(); // the window is exposed: it paints
         const qint64 start = rig.now;
         const int askedBefore = asked;
         rig.parrot->Play(QStringLiteral("Wave"));
@@ -215,6 +216,8 @@ private Q_SLOTS:
             const QRegion clear = QRegion(window->rect()) -
                                   alphaRegion(drawn, composited ? 1 : ParrotWindow::kSolidAlpha);
             QCOMPARE((window->mask() & clear).isEmpty(), !composited);
+            // Without a compositor the frame goes out together with its shape.
+            QCOMPARE(window->frame() == window->art().image(window->pose(), 1.0), !composited);
             if (!masks.contains(window->mask()))
                 masks.append(window->mask());
         }

@@ -52,7 +52,13 @@ void ParrotWindow::setPose(const ParrotPose& pose)
         m_composited = m_compositing();
     m_pose = pose;
     updateMask(wasWaving);
-    update();
+    // Without a compositor the new shape shows black wherever it grows until
+    // the new frame arrives: paint and flush it at once, so that the server
+    // gets the two together.
+    if (m_composited)
+        update();
+    else
+        repaint();
 }
 
 void ParrotWindow::updateMask(bool wasWaving)
