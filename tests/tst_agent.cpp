@@ -204,17 +204,29 @@ private Q_SLOTS:
             return composited;
         });
         rig.showSettled();
+        QCoreApplication::processEvents(); // the window is exposed: it paints
         const qint64 start = rig.now;
         const int askedBefore = asked;
         rig.parrot->Play(QStringLiteral("Wave"));
         QList<QRegion> masks;
+        const int minAlpha = composited ? 1 : ParrotWindow::kSolidAlpha;
+        const auto clear = [&](const ParrotPose& pose) {
+            return QRegion(window->rect()) - alphaRegion(window->art().image(pose, 1.0), minAlpha);
+        };
         for (qint64 t = start + 100; t < start + ParrotMotion::kWaveMs; t += 100) {
+            const ParrotPose shown = window->pose();
             rig.frameAt(t);
-            const QImage drawn = window->art().image(window->pose(), 1.0);
-            // No pixel of the shape may be one the frame leaves (nearly) clear.
-            const QRegion clear = QRegion(window->rect()) -
-                                  alphaRegion(drawn, composited ? 1 : ParrotWindow::kSolidAlpha);
-            QCOMPARE((window->mask() & clear).isEmpty(), !composited);
+            // No pixel of the shape may be one the frame on the screen (the
+            // last painted) or the next one leaves (nearly) clear.
+            QCOMPARE((window->mask() & (clear(shown) + clear(window->pose()))).isEmpty(),
+                     !composited);
+            window->repaint();
+            QCoreApplication::sendPostedEvents(window, QEvent::MetaCall);
+            // Once it is painted, the shape is the frame's (or the sweep's).
+            if (composited)
+                QVERIFY(!(window->mask() & clear(window->pose())).isEmpty());
+            else
+                QCOMPARE(window->mask(), window->art().drawnShape(window->pose(), minAlpha));
             if (!masks.contains(window->mask()))
                 masks.append(window->mask());
         }

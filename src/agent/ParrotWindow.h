@@ -7,6 +7,7 @@
 #include <QPoint>
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 // The parrot's own window: frameless, see-through around the bird, above
 // other windows, never taking the focus. It paints the pose it is given and
@@ -45,12 +46,14 @@ protected:
 private:
     void updateMask(bool wasWaving);
     void applyMask(const QRegion& mask);
+    void growMask();
 
     ParrotArt m_art;
     ParrotPose m_pose;
     QImage m_frame;
     QRegion m_restMask;
-    QRegion m_waveMask; // cut on the first wave
+    QRegion m_waveMask;                 // cut on the first wave
+    std::optional<QRegion> m_grownMask; // applied once the frame is painted
     CompositingCheck m_compositing;
     bool m_composited = true;
     bool m_dragging = false;
