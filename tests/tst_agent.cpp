@@ -1,9 +1,13 @@
 #include "FakeSpeechOutput.h"
 #include "agent/AgentControl.h"
+#include "agent/AlphaRegion.h"
 #include "agent/DesktopCharacter.h"
 #include "agent/ParrotWindow.h"
+#include "agent/PixelBlend.h"
+#include "agent/SpeechPace.h"
 #include "agent/WordBalloon.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 namespace {
@@ -115,6 +119,121 @@ private Q_SLOTS:
         QCOMPARE(window->mask(), rest);
     }
 
+    // Frames are put together from layers already in the backing store's
+    // format and pixel ratio: Qt then has nothing to convert or scale, which
+    // is what would hand the work to its thread pool.
+    void layersMatchTheTarget_data()
+    {
+        QTest::addColumn<qreal>("ratio");
+        QTest::newRow("1x") << 1.0;
+        QTest::newRow("2x") << 2.0;
+    }
+    void layersMatchTheTarget()
+    {
+        QFETCH(qreal, ratio);
+        const ParrotArt art;
+        QImage frame;
+        art.compose(frame, ParrotPose{-60.0, 0.3, 0.8, 0.9}, ratio);
+        for (const auto part : {ParrotArt::Part::Figure, ParrotArt::Part::Wing,
+                                ParrotArt::Part::Eye, ParrotArt::Part::EyeClosed}) {
+            const QImage& layer = art.layer(part, ratio);
+            QCOMPARE(layer.format(), QImage::Format_ARGB32_Premultiplied);
+            QCOMPARE(layer.devicePixelRatio(), ratio);
+        }
+        QCOMPARE(frame.format(), QImage::Format_ARGB32_Premultiplied);
+        QCOMPARE(frame.devicePixelRatio(), ratio);
+        QCOMPARE(frame.size(), art.size() * ratio);
+        // A wave frame differs from the rest pose, and both show the bird.
+        QVERIFY(frame != art.image(ParrotPose{}, ratio));
+        QVERIFY(!alphaRegion(frame).isEmpty());
+    }
+
+    void blend_data()
+    {
+        QTest::addColumn<QTransform>("transform");
+        QTest::addColumn<double>("opacity");
+        QTest::addColumn<QPoint>("at");
+        QTest::addColumn<QRgb>("expected"); // over a white pixel
+        const QRgb red = qRgba(200, 0, 0, 255);
+        QTest::newRow("as it is") << QTransform() << 1.0 << QPoint(1, 2) << red;
+        QTest::newRow("moved") << QTransform::fromTranslate(2, 0) << 1.0 << QPoint(3, 2) << red;
+        QTest::newRow("half faded")
+            << QTransform() << 0.5 << QPoint(1, 2) << qRgba(227, 127, 127, 255);
+        QTest::newRow("turned a quarter")
+            << QTransform().rotate(90) * QTransform::fromTranslate(8, 0) << 1.0 << QPoint(5, 1)
+            << red;
+        QTest::newRow("outside the picture")
+            << QTransform() << 1.0 << QPoint(6, 6) << qRgba(255, 255, 255, 255);
+    }
+    void blend()
+    {
+        QFETCH(QTransform, transform);
+        QFETCH(double, opacity);
+        QFETCH(QPoint, at);
+        QFETCH(QRgb, expected);
+        QImage source(8, 8, QImage::Format_ARGB32_Premultiplied);
+        source.fill(Qt::transparent);
+        source.setPixel(1, 2, qRgba(200, 0, 0, 255));
+        QImage target(8, 8, QImage::Format_ARGB32_Premultiplied);
+        target.fill(Qt::white);
+        blendImage(target, source, transform, opacity);
+        const QRgb got = target.pixel(at);
+        const auto near = [](int a, int b) { return std::abs(a - b) <= 2; };
+        QVERIFY2(near(qRed(got), qRed(expected)) && near(qGreen(got), qGreen(expected)) &&
+                     near(qBlue(got), qBlue(expected)) && near(qAlpha(got), qAlpha(expected)),
+                 qPrintable(QString::number(got, 16)));
+    }
+
+    // Without a compositor see-through pixels come out black, so the window's
+    // shape follows the bird in every frame; with one, one shape covers the
+    // whole wave.
+    void maskFollowsTheWave_data()
+    {
+        QTest::addColumn<bool>("composited");
+        QTest::newRow("compositor") << true;
+        QTest::newRow("no compositor") << false;
+    }
+    void maskFollowsTheWave()
+    {
+        QFETCH(bool, composited);
+        Rig rig;
+        ParrotWindow* window = rig.parrot->window();
+        int asked = 0;
+        window->setCompositingCheck([&] {
+            ++asked;
+            return composited;
+        });
+        rig.showSettled();
+        QCoreApplication::processEvents(); // the window is exposed: it paints
+        const qint64 start = rig.now;
+        const int askedBefore = asked;
+        rig.parrot->Play(QStringLiteral("Wave"));
+        QList<QRegion> masks;
+        const int minAlpha = composited ? 1 : ParrotWindow::kSolidAlpha;
+        const auto clear = [&](const ParrotPose& pose) {
+            return QRegion(window->rect()) - alphaRegion(window->art().image(pose, 1.0), minAlpha);
+        };
+        for (qint64 t = start + 100; t < start + ParrotMotion::kWaveMs; t += 100) {
+            const ParrotPose shown = window->pose();
+            rig.frameAt(t);
+            // No pixel of the shape may be one the frame on the screen (the
+            // last painted) or the next one leaves (nearly) clear.
+            QCOMPARE((window->mask() & (clear(shown) + clear(window->pose()))).isEmpty(),
+                     !composited);
+            window->repaint();
+            QCoreApplication::sendPostedEvents(window, QEvent::MetaCall);
+            // Once it is painted, the shape is the frame's (or the sweep's).
+            if (composited)
+                QVERIFY(!(window->mask() & clear(window->pose())).isEmpty());
+            else
+                QCOMPARE(window->mask(), window->art().drawnShape(window->pose(), minAlpha));
+            if (!masks.contains(window->mask()))
+                masks.append(window->mask());
+        }
+        QCOMPARE(asked, askedBefore + 1); // once as the wave began, not per frame
+        QCOMPARE(masks.size() > 2, !composited);
+    }
+
     void speak_data()
     {
         QTest::addColumn<QStringList>("offered");
@@ -147,6 +266,145 @@ private Q_SLOTS:
         QCOMPARE(rig.parrot->balloonTimerInterval(), 1500 + 60 * int(kItalian.size()));
         rig.parrot->balloonTimeout();
         QVERIFY(!rig.parrot->balloon()->isVisible());
+    }
+
+    // However the engine behaves, the balloon goes at the latest a grace time
+    // after the sentence's reading time.
+    void balloonLifeIsBounded_data()
+    {
+        QTest::addColumn<int>("repeats"); // extra "speaking" reports
+        QTest::addColumn<bool>("endsInGrace");
+        QTest::newRow("never reports the end") << 0 << false;
+        QTest::newRow("keeps saying it speaks") << 3 << false;
+        QTest::newRow("ends during the grace") << 0 << true;
+    }
+    void balloonLifeIsBounded()
+    {
+        QFETCH(int, repeats);
+        QFETCH(bool, endsInGrace);
+        Rig rig;
+        rig.showSettled();
+        const qint64 deadline =
+            rig.now + DesktopCharacter::balloonTimeMs(kItalian) + DesktopCharacter::kSpeechGraceMs;
+        rig.parrot->Speak(kItalian);
+        rig.speech->reportSpeaking(true);
+        rig.now += DesktopCharacter::balloonTimeMs(kItalian);
+        rig.parrot->balloonTimeout();
+        QVERIFY(rig.parrot->balloon()->isVisible()); // the voice is still reading
+        for (int i = 0; i < repeats; ++i) {
+            rig.speech->reportSpeaking(true);
+            rig.now += DesktopCharacter::kSpeechGraceMs / (repeats + 1);
+            rig.parrot->balloonTimeout(); // as if the timer fired early
+            QCOMPARE(rig.parrot->balloonTimerInterval(), int(deadline - rig.now));
+        }
+        if (endsInGrace)
+            rig.speech->reportSpeaking(false);
+        else
+            QCOMPARE(rig.parrot->balloonTimerInterval(), int(deadline - rig.now));
+        rig.now = deadline;
+        if (!endsInGrace)
+            rig.parrot->balloonTimeout();
+        QVERIFY(!rig.parrot->balloon()->isVisible() && !rig.parrot->isBalloonTimerActive());
+    }
+
+    // Starting the speech service takes seconds: a sentence that comes
+    // meanwhile is read once the engine is up, if it is still showing.
+    void readsOnceTheEngineIsUp_data()
+    {
+        QTest::addColumn<bool>("hidden");
+        QTest::newRow("still shown") << false;
+        QTest::newRow("hidden meanwhile") << true;
+    }
+    void readsOnceTheEngineIsUp()
+    {
+        QFETCH(bool, hidden);
+        Rig rig;
+        rig.speech->startsAtOnce = false;
+        rig.showSettled();
+        rig.parrot->Speak(kItalian);
+        QVERIFY(rig.speech->said.isEmpty());
+        if (hidden)
+            rig.parrot->Hide();
+        rig.speech->bringUp();
+        QCOMPARE(rig.speech->said, hidden ? QStringList() : QStringList{kItalian});
+    }
+
+    // After the engine fails, each sentence tries a fresh one until speech
+    // comes back by itself; the learner is told once, on the terminal.
+    void speechRecovers_data()
+    {
+        QTest::addColumn<bool>("reportsError"); // else it comes up with no voices
+        QTest::newRow("engine error") << true;
+        QTest::newRow("voices gone") << false;
+    }
+    void speechRecovers()
+    {
+        QFETCH(bool, reportsError);
+        Rig rig;
+        rig.showSettled();
+        rig.parrot->Speak(QStringLiteral("Uno"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("speech service stopped"));
+        rig.speech->broken = true;
+        if (reportsError)
+            rig.speech->fail();
+        else
+            rig.speech->bringUp();
+        rig.parrot->Speak(QStringLiteral("Due")); // a fresh engine at once, still broken
+        QCOMPARE(rig.speech->restarts, 1);
+        // Further tries wait longer and longer.
+        for (const int wait :
+             {DesktopCharacter::kFirstRetryWaitMs, 2 * DesktopCharacter::kFirstRetryWaitMs}) {
+            const int before = rig.speech->restarts;
+            rig.now += wait - 1;
+            rig.parrot->Speak(QStringLiteral("Tre"));
+            QCOMPARE(rig.speech->restarts, before);
+            rig.now += 1;
+            rig.parrot->Speak(QStringLiteral("Tre"));
+            QCOMPARE(rig.speech->restarts, before + 1);
+        }
+        rig.speech->broken = false;
+        rig.now += 4 * DesktopCharacter::kFirstRetryWaitMs;
+        rig.parrot->Speak(QStringLiteral("Quattro")); // comes back and reads it
+        rig.speech->reportSpeaking(true);
+        rig.parrot->Speak(QStringLiteral("Cinque"));
+        QCOMPARE(rig.speech->restarts, 4);
+        QCOMPARE(rig.speech->said, QStringList({"Uno", "Quattro", "Cinque"}));
+        QCOMPARE(rig.parrot->balloon()->text(), QStringLiteral("Cinque"));
+        // Once it has read again, a new outage is tried at once, and not told.
+        QTest::failOnWarning(QRegularExpression("speech service"));
+        rig.speech->fail();
+        rig.parrot->Speak(QStringLiteral("Sei"));
+        QCOMPARE(rig.speech->said.last(), QStringLiteral("Sei"));
+    }
+
+    void speechPace_data()
+    {
+        QTest::addColumn<int>("wordsPerMinute");
+        QTest::addColumn<double>("rate");
+        QTest::newRow("80, slowest") << 80 << -1.0;
+        QTest::newRow("110") << 110 << -40.0 / 70.0;
+        QTest::newRow("150, the voice's own") << 150 << 0.0;
+        QTest::newRow("190") << 190 << 40.0 / 70.0;
+        QTest::newRow("220, fastest") << 220 << 1.0;
+        QTest::newRow("below: slowest") << 20 << -1.0;
+        QTest::newRow("above: fastest") << 400 << 1.0;
+    }
+    // The mapping, and that a new pace applies from the next sentence on.
+    void speechPace()
+    {
+        QFETCH(int, wordsPerMinute);
+        QFETCH(double, rate);
+        QCOMPARE(SpeechPace::rateFor(wordsPerMinute), rate);
+        Rig rig;
+        rig.showSettled();
+        rig.parrot->Speak(QStringLiteral("Uno"));
+        rig.parrot->setSpeechPace(wordsPerMinute);
+        QCOMPARE(rig.speech->rates, QList<double>{0.0});
+        rig.parrot->Speak(kItalian);
+        QCOMPARE(rig.speech->rates.last(), rate);
+        // The balloon stays as long as reading at that pace takes.
+        QCOMPARE(rig.parrot->balloonTimerInterval() > DesktopCharacter::balloonTimeMs(kItalian),
+                 rate < 0);
     }
 
     void placement_data()

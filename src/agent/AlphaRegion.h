@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QRegion>
 
-// The area of an image that is not fully transparent, in the image's pixels.
-// Used as a window mask: clicks on the transparent rest pass through.
-QRegion alphaRegion(const QImage& image);
+// The area of an image whose alpha is at least `minAlpha` (1 to 255), in the
+// image's pixels. Used as a window mask: clicks on the transparent rest pass
+// through.
+QRegion alphaRegion(const QImage& image, int minAlpha = 1);

@@ -55,6 +55,7 @@ DesktopCharacter::DesktopCharacter(std::unique_ptr<SpeechOutput> speech)
     connect(m_speech.get(), &SpeechOutput::ready, this, &DesktopCharacter::chooseVoice);
     connect(m_speech.get(), &SpeechOutput::speakingChanged, this,
             &DesktopCharacter::onSpeakingChanged);
+    connect(m_speech.get(), &SpeechOutput::failed, this, &DesktopCharacter::onSpeechFailed);
     connect(m_window.get(), &ParrotWindow::dragRequested, this, &DesktopCharacter::moveWindow);
 
     const QRect area = m_screenArea(QPoint());
@@ -78,6 +79,7 @@ void DesktopCharacter::Hide()
     if (!m_shown)
         return;
     m_shown = false;
+    m_waitingText.clear();
     m_speech->stop();
     hideBalloon();
     m_blinkTimer.stop();
@@ -96,18 +98,31 @@ void DesktopCharacter::Speak(const QString& text)
     if (!m_shown)
         return;
     m_speech->stop();
+    m_waitingText.clear();
     if (text.trimmed().isEmpty()) {
         hideBalloon();
         return;
     }
-    if (m_voice)
-        m_speech->say(text);
+    if (m_speechFailed && now() >= m_nextRetryAt) {
+        // A fresh connection, which may start a new speech service.
+        m_speechFailed = false;
+        m_nextRetryAt = now() + m_retryWaitMs;
+        m_retryWaitMs = std::min(2 * m_retryWaitMs, kLongestRetryWaitMs);
+        m_waitingText = text;
+        m_speech->restart();
+    } else if (m_voice) {
+        say(text);
+    } else if (!m_speech->isReady()) {
+        m_waitingText = text; // read once the engine is up
+    }
     m_balloon->setText(text);
     placeBalloon();
     m_balloon->show();
     m_balloon->raise();
     m_balloonOverdue = false;
-    m_balloonTimer.start(balloonTimeMs(text));
+    const int readingMs = balloonTimeMs(text, m_pace);
+    m_balloonDeadline = now() + readingMs + kSpeechGraceMs;
+    m_balloonTimer.start(readingMs);
 }
 
 void DesktopCharacter::Play(const QString& animation)
@@ -123,6 +138,11 @@ void DesktopCharacter::setLanguageID(int languageId)
     m_languageId = languageId;
     m_speech->start();
     chooseVoice();
+}
+
+void DesktopCharacter::setSpeechPace(int wordsPerMinute)
+{
+    m_pace = SpeechPace::clamped(wordsPerMinute);
 }
 
 void DesktopCharacter::MoveTo(const QPoint& screenPoint)
@@ -172,19 +192,23 @@ void DesktopCharacter::idleBlink()
 
 void DesktopCharacter::balloonTimeout()
 {
-    // Keep the text up while the voice is still reading it, but not forever
-    // if the engine never says it is done.
-    if (m_speaking && !m_balloonOverdue) {
+    // Keep the text up while the voice is still reading it, but only for a
+    // grace time: an engine that never says it is done (a stalled service,
+    // no sound device) must not keep the balloon up.
+    const qint64 left = m_balloonDeadline - now();
+    if (m_speaking && left > 0) {
         m_balloonOverdue = true;
-        m_balloonTimer.start(kSpeechOverdueMs);
+        m_balloonTimer.start(int(left));
         return;
     }
     hideBalloon();
 }
 
-int DesktopCharacter::balloonTimeMs(const QString& text)
+int DesktopCharacter::balloonTimeMs(const QString& text, int wordsPerMinute)
 {
-    return kBalloonBaseMs + kBalloonMsPerChar * int(text.size());
+    const int readingMs = kBalloonMsPerChar * int(text.size()) * SpeechPace::kNormal /
+                          SpeechPace::clamped(wordsPerMinute);
+    return kBalloonBaseMs + readingMs;
 }
 
 void DesktopCharacter::start(ParrotMotion::Kind kind)
@@ -197,14 +221,47 @@ void DesktopCharacter::start(ParrotMotion::Kind kind)
 
 void DesktopCharacter::chooseVoice()
 {
-    m_voice = VoiceChoice::choose(m_languageId, m_speech->availableLocales());
-    if (m_voice)
-        m_speech->setLocale(*m_voice);
+    const QList<QLocale> locales = m_speech->availableLocales();
+    if (m_speech->isReady() && locales.isEmpty()) {
+        onSpeechFailed(); // no engine, no service, or it came up broken
+        return;
+    }
+    m_voice = VoiceChoice::choose(m_languageId, locales);
+    if (!m_voice)
+        return;
+    m_speech->setLocale(*m_voice);
+    m_speechWorked = true;
+    if (!m_waitingText.isEmpty())
+        say(m_waitingText);
+    m_waitingText.clear();
+}
+
+void DesktopCharacter::onSpeechFailed()
+{
+    m_speechFailed = true;
+    m_voice.reset();
+    m_waitingText.clear();
+    // Said once, on the terminal only: the lessons go on without a voice.
+    if (m_speechWorked && !m_toldSpeechLost) {
+        m_toldSpeechLost = true;
+        qWarning(
+            "Quorvel: the speech service stopped working; the parrot reads again once it is back");
+    }
+}
+
+void DesktopCharacter::say(const QString& text)
+{
+    m_speech->setRate(SpeechPace::rateFor(m_pace));
+    m_speech->say(text);
 }
 
 void DesktopCharacter::onSpeakingChanged(bool speaking)
 {
     m_speaking = speaking;
+    if (speaking) { // the engine reads: a later failure is tried again at once
+        m_nextRetryAt = 0;
+        m_retryWaitMs = kFirstRetryWaitMs;
+    }
     // The balloon outlives the voice until its own reading time is up.
     if (!speaking && (!m_balloonTimer.isActive() || m_balloonOverdue))
         hideBalloon();

@@ -3,6 +3,7 @@
 #include "agent/Character.h"
 #include "agent/ParrotMotion.h"
 #include "agent/SpeechOutput.h"
+#include "agent/SpeechPace.h"
 
 #include <QElapsedTimer>
 #include <QLocale>
@@ -32,11 +33,18 @@ public:
     static constexpr int kFrameIntervalMs = 40;
     static constexpr int kBlinkMinMs = 6000;
     static constexpr int kBlinkMaxMs = 12000;
-    // Without a voice the balloon stays for about the time reading takes.
+    // The balloon stays for about the time reading takes at the normal pace.
     static constexpr int kBalloonMsPerChar = 60;
     static constexpr int kBalloonBaseMs = 1500;
-    // How long the balloon waits for a voice that never reports the end.
-    static constexpr int kSpeechOverdueMs = 15000;
+    // How much longer it waits for a voice still reading; never more, even
+    // if the engine never reports the end.
+    static constexpr int kSpeechGraceMs = 2000;
+    // After a failed engine, the first fresh one is tried with the next
+    // sentence. When that fails too (a service that runs but cannot play,
+    // with no sound device), tries wait this long, twice as long each time
+    // up to the longest wait, until the engine reads again.
+    static constexpr int kFirstRetryWaitMs = 15000;
+    static constexpr int kLongestRetryWaitMs = 8 * 60 * 1000;
 
     // Without `speech`, the parrot uses the system's text-to-speech engine.
     explicit DesktopCharacter(std::unique_ptr<SpeechOutput> speech = {});
@@ -48,6 +56,7 @@ public:
     void Stop() override;
     void Play(const QString& animation) override;
     void setLanguageID(int languageId) override;
+    void setSpeechPace(int wordsPerMinute) override;
     void MoveTo(const QPoint& screenPoint) override;
     void Raise() override;
 
@@ -59,7 +68,8 @@ public:
     void idleBlink();
     void balloonTimeout();
 
-    static int balloonTimeMs(const QString& text);
+    // Reading time of `text` at `wordsPerMinute`.
+    static int balloonTimeMs(const QString& text, int wordsPerMinute = SpeechPace::kNormal);
 
     bool isShown() const { return m_shown; }
     bool isAnimating() const { return m_frameTimer.isActive(); }
@@ -68,12 +78,15 @@ public:
     int balloonTimerInterval() const { return m_balloonTimer.interval(); }
     // The Italian (or other) voice in use; nullopt while silent.
     std::optional<QLocale> voice() const { return m_voice; }
+    int speechPace() const { return m_pace; }
     ParrotWindow* window() const { return m_window.get(); }
     WordBalloon* balloon() const { return m_balloon.get(); }
 
 private:
     void start(ParrotMotion::Kind kind);
     void chooseVoice();
+    void onSpeechFailed();
+    void say(const QString& text);
     void onSpeakingChanged(bool speaking);
     void hideBalloon();
     void placeBalloon();
@@ -93,8 +106,18 @@ private:
     Clock m_clock;
     ScreenArea m_screenArea;
     int m_languageId = 0;
+    int m_pace = SpeechPace::kNormal;
     std::optional<QLocale> m_voice;
+    // The engine failed: the next sentence asks for a fresh one. A sentence
+    // that comes while the engine is on its way up is read once it is up.
+    bool m_speechFailed = false;
+    qint64 m_nextRetryAt = 0;
+    int m_retryWaitMs = kFirstRetryWaitMs;
+    bool m_speechWorked = false; // a voice was chosen at least once
+    bool m_toldSpeechLost = false;
+    QString m_waitingText;
     bool m_shown = false;
     bool m_speaking = false;
-    bool m_balloonOverdue = false;
+    bool m_balloonOverdue = false; // its reading time is up, the voice is not
+    qint64 m_balloonDeadline = 0;
 };

@@ -1,6 +1,8 @@
 #include "agent/ParrotArt.h"
 
 #include "agent/AlphaRegion.h"
+#include "agent/BandedPainting.h"
+#include "agent/PixelBlend.h"
 
 #include <QPainter>
 #include <cmath>
@@ -8,107 +10,130 @@
 namespace {
 
 const QString kArtFile = QStringLiteral(":/agent/art/parrot.svg");
-const QString kFigure = QStringLiteral("figure");
-const QString kWing = QStringLiteral("wing");
-const QString kEye = QStringLiteral("eye");
-const QString kEyeClosed = QStringLiteral("eye-closed");
 // Below this the eye is drawn as a closed lid rather than a squashed eye.
 constexpr double kEyeShut = 0.45;
+// Pixel ratios are told apart to a hundredth.
+constexpr int kRatioKeyScale = 100;
+// Fine enough that no gap opens between two wing positions of the sweep.
+constexpr double kSweepStepDegrees = 3.0;
+
+QString elementId(ParrotArt::Part part)
+{
+    switch (part) {
+    case ParrotArt::Part::Figure:
+        return QStringLiteral("figure");
+    case ParrotArt::Part::Wing:
+        return QStringLiteral("wing");
+    case ParrotArt::Part::Eye:
+        return QStringLiteral("eye");
+    case ParrotArt::Part::EyeClosed:
+        return QStringLiteral("eye-closed");
+    }
+    return {};
+}
+
+// A transform in logical pixels, made to work on device pixels.
+QTransform onDevice(const QTransform& logical, qreal ratio)
+{
+    return QTransform::fromScale(1.0 / ratio, 1.0 / ratio) * logical *
+           QTransform::fromScale(ratio, ratio);
+}
+
+QTransform turnedAbout(const QPointF& pivot, double degrees)
+{
+    QTransform t;
+    t.translate(pivot.x(), pivot.y());
+    t.rotate(degrees);
+    t.translate(-pivot.x(), -pivot.y());
+    return t;
+}
 
 } // namespace
 
 ParrotArt::ParrotArt() : m_renderer(kArtFile) {}
 
-void ParrotArt::paintPart(QPainter& painter, const QString& id) const
+const QImage& ParrotArt::layer(Part part, qreal devicePixelRatio) const
 {
-    // Parts are top-level groups without transforms, so their bounds are in
-    // the drawing's own units, which are logical pixels.
-    m_renderer.render(&painter, id, m_renderer.boundsOnElement(id));
-}
-
-const QPixmap& ParrotArt::layer(const QString& id, qreal devicePixelRatio) const
-{
-    QPixmap& layer =
-        m_layers[id + QLatin1Char('@') + QString::number(qRound(devicePixelRatio * 100))];
+    const QString id = elementId(part);
+    QImage& layer = m_layers[id + QLatin1Char('@') +
+                             QString::number(qRound(devicePixelRatio * kRatioKeyScale))];
     if (layer.isNull()) {
-        layer = QPixmap(size() * devicePixelRatio);
+        layer = QImage(size() * devicePixelRatio, kFormat);
         layer.setDevicePixelRatio(devicePixelRatio);
         layer.fill(Qt::transparent);
-        QPainter painter(&layer);
-        painter.setRenderHint(QPainter::Antialiasing);
-        paintPart(painter, id);
+        // Parts are top-level groups without transforms, so their bounds are
+        // in the drawing's own units, which are logical pixels.
+        const QRectF bounds = m_renderer.boundsOnElement(id);
+        paintInBands(layer, [&](QPainter& painter) {
+            painter.setRenderHint(QPainter::Antialiasing);
+            m_renderer.render(&painter, id, bounds);
+        });
     }
     return layer;
 }
 
-void ParrotArt::paint(QPainter& painter, const ParrotPose& pose) const
+void ParrotArt::compose(QImage& frame, const ParrotPose& pose, qreal devicePixelRatio) const
 {
+    const QSize pixels = size() * devicePixelRatio;
+    if (frame.size() != pixels || frame.format() != kFormat ||
+        frame.devicePixelRatio() != devicePixelRatio) {
+        frame = QImage(pixels, kFormat);
+        frame.setDevicePixelRatio(devicePixelRatio);
+    }
+    frame.fill(Qt::transparent);
     if (pose.opacity <= 0.0)
         return;
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.setOpacity(painter.opacity() * pose.opacity);
-    painter.translate(kFeet);
-    painter.scale(pose.scale, pose.scale);
-    painter.translate(-kFeet);
 
-    const qreal ratio = painter.device()->devicePixelRatioF();
-    painter.drawPixmap(0, 0, layer(kFigure, ratio));
+    QTransform body;
+    body.translate(kFeet.x(), kFeet.y());
+    body.scale(pose.scale, pose.scale);
+    body.translate(-kFeet.x(), -kFeet.y());
+    const auto draw = [&](Part part, const QTransform& placed) {
+        blendImage(frame, layer(part, devicePixelRatio), onDevice(placed, devicePixelRatio),
+                   pose.opacity);
+    };
 
-    painter.save();
-    painter.translate(kShoulder);
-    painter.rotate(pose.wingAngle);
-    painter.translate(-kShoulder);
-    painter.drawPixmap(0, 0, layer(kWing, ratio));
-    painter.restore();
-
+    draw(Part::Figure, body);
+    draw(Part::Wing, turnedAbout(kShoulder, pose.wingAngle) * body);
     if (pose.eyeOpen < kEyeShut) {
-        painter.drawPixmap(0, 0, layer(kEyeClosed, ratio));
+        draw(Part::EyeClosed, body);
     } else {
-        const QPointF eye = m_renderer.boundsOnElement(kEye).center();
-        painter.translate(eye);
-        painter.scale(1.0, pose.eyeOpen);
-        painter.translate(-eye);
-        painter.drawPixmap(0, 0, layer(kEye, ratio));
+        const QPointF eye = m_renderer.boundsOnElement(elementId(Part::Eye)).center();
+        QTransform squashed;
+        squashed.translate(eye.x(), eye.y());
+        squashed.scale(1.0, pose.eyeOpen);
+        squashed.translate(-eye.x(), -eye.y());
+        draw(Part::Eye, squashed * body);
     }
-    painter.restore();
 }
 
 QImage ParrotArt::image(const ParrotPose& pose, qreal devicePixelRatio) const
 {
-    QImage image(size() * devicePixelRatio, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(devicePixelRatio);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    paint(painter, pose);
-    return image;
+    QImage frame;
+    compose(frame, pose, devicePixelRatio);
+    return frame;
 }
 
 QRegion ParrotArt::sweptShape(double farthestAngle) const
 {
-    constexpr double kStep = 3.0; // fine enough that no gap opens between two wing positions
-    QImage image = this->image(ParrotPose{}, 1.0);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
+    QImage swept = image(ParrotPose{}, 1.0);
+    const QImage& wing = layer(Part::Wing, 1.0);
     const double direction = farthestAngle < 0 ? -1.0 : 1.0;
     for (double angle = 0.0; std::abs(angle) <= std::abs(farthestAngle);
-         angle += direction * kStep) {
-        painter.save();
-        painter.translate(kShoulder);
-        painter.rotate(angle);
-        painter.translate(-kShoulder);
-        paintPart(painter, kWing);
-        painter.restore();
-    }
-    painter.end();
-    return alphaRegion(image);
+         angle += direction * kSweepStepDegrees)
+        blendImage(swept, wing, turnedAbout(kShoulder, angle));
+    return alphaRegion(swept);
 }
 
-QRegion ParrotArt::shape(const ParrotPose& pose) const
+QRegion ParrotArt::shape(const ParrotPose& pose, int minAlpha) const
 {
     ParrotPose full = pose;
     full.opacity = 1.0;
     full.scale = 1.0;
-    return alphaRegion(image(full, 1.0));
+    return alphaRegion(image(full, 1.0), minAlpha);
+}
+
+QRegion ParrotArt::drawnShape(const ParrotPose& pose, int minAlpha) const
+{
+    return alphaRegion(image(pose, 1.0), minAlpha);
 }

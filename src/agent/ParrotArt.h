@@ -3,44 +3,55 @@
 #include "agent/ParrotPose.h"
 
 #include <QHash>
-#include <QPixmap>
+#include <QImage>
 #include <QPointF>
 #include <QRegion>
 #include <QSize>
 #include <QSvgRenderer>
 
-class QPainter;
-
 // The parrot's picture: our SVG drawn part by part, so the wing can turn and
-// the eye can close. Paints in logical pixels on a 128 x 128 square.
+// the eye can close. Works in logical pixels on a 128 x 128 square.
+//
+// Each part is rendered once per pixel ratio into an image in the format of a
+// translucent window's backing store, and frames are put together from those
+// with blendImage(): drawing a frame converts nothing and never goes through
+// QPainter's threaded image paths.
 class ParrotArt {
 public:
     static constexpr int kSize = 128;
     // Pivot of the wing (its shoulder) and the point the parrot grows from.
     static constexpr QPointF kShoulder{77.0, 58.0};
     static constexpr QPointF kFeet{70.0, 116.0};
+    // The format of a translucent window's backing store.
+    static constexpr QImage::Format kFormat = QImage::Format_ARGB32_Premultiplied;
+
+    enum class Part { Figure, Wing, Eye, EyeClosed };
 
     ParrotArt();
 
     bool isValid() const { return m_renderer.isValid(); }
     QSize size() const { return {kSize, kSize}; }
 
-    void paint(QPainter& painter, const ParrotPose& pose) const;
-    // The pose as an image at `devicePixelRatio` (2 for a 2x screen).
+    // Draws the pose into `frame`, replacing what it held. The frame is made
+    // (again) when its size or pixel ratio does not fit `devicePixelRatio`.
+    void compose(QImage& frame, const ParrotPose& pose, qreal devicePixelRatio) const;
+    // The pose as a new image at `devicePixelRatio` (2 for a 2x screen).
     QImage image(const ParrotPose& pose, qreal devicePixelRatio) const;
-    // The opaque area of the pose at full size, for the window mask.
-    QRegion shape(const ParrotPose& pose) const;
+    // Where the pose covers at least `minAlpha` (1 to 255) at full size and
+    // opacity, for the window mask.
+    QRegion shape(const ParrotPose& pose, int minAlpha = 1) const;
+    // Where the pose as drawn (scaled and faded too) covers at least `minAlpha`.
+    QRegion drawnShape(const ParrotPose& pose, int minAlpha) const;
     // The opaque area of the rest pose together with every place the wing
     // passes through while it turns from 0 to `farthestAngle` degrees.
     QRegion sweptShape(double farthestAngle) const;
 
-private:
-    void paintPart(QPainter& painter, const QString& id) const;
-    // A part drawn once per pixel ratio on its own transparent square, so
-    // frames only move pictures instead of drawing the SVG again.
-    const QPixmap& layer(const QString& id, qreal devicePixelRatio) const;
+    // A part drawn on its own transparent square at a pixel ratio; rendered
+    // on first use and kept.
+    const QImage& layer(Part part, qreal devicePixelRatio) const;
 
+private:
     mutable QSvgRenderer m_renderer;
     // Keyed by part and pixel ratio (in hundredths).
-    mutable QHash<QString, QPixmap> m_layers;
+    mutable QHash<QString, QImage> m_layers;
 };

@@ -1,13 +1,24 @@
 #include "agent/ParrotWindow.h"
 
+#include "agent/BandedPainting.h"
+#include "agent/CompositorCheck.h"
 #include "agent/ParrotMotion.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 
+namespace {
+
+// A shape outside the window: nothing of it shows. (An empty region would
+// take the shape away and show the whole square.)
+constexpr QRect kNothingShown{-1, -1, 1, 1};
+
+} // namespace
+
 ParrotWindow::ParrotWindow(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                          Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint)
+                          Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint),
+      m_compositing(isCompositing)
 {
     setObjectName(QStringLiteral("Peedy"));
     setWindowTitle(QStringLiteral("Peedy"));
@@ -18,7 +29,15 @@ ParrotWindow::ParrotWindow(QWidget* parent)
     setFixedSize(m_art.size());
     setCursor(Qt::OpenHandCursor);
     m_restMask = m_art.shape(m_pose);
-    setMask(m_restMask);
+    m_composited = m_compositing();
+    updateMask(false);
+}
+
+void ParrotWindow::setCompositingCheck(CompositingCheck check)
+{
+    m_compositing = std::move(check);
+    m_composited = m_compositing();
+    updateMask(m_pose.wingAngle != 0.0);
 }
 
 void ParrotWindow::setPose(const ParrotPose& pose)
@@ -26,27 +45,73 @@ void ParrotWindow::setPose(const ParrotPose& pose)
     if (pose == m_pose)
         return;
     const bool wasWaving = m_pose.wingAngle != 0.0;
+    // A compositor may come or go while the tutor runs; ask once per motion.
+    if (m_pose == ParrotPose{})
+        m_composited = m_compositing();
     m_pose = pose;
+    updateMask(wasWaving);
+    update();
+}
+
+void ParrotWindow::updateMask(bool wasWaving)
+{
+    if (!m_composited) {
+        // See-through pixels would come out black: the shape follows every
+        // frame, so nothing but the parrot is drawn.
+        QRegion shape = m_art.drawnShape(m_pose, kSolidAlpha);
+        if (shape.isEmpty())
+            shape = kNothingShown;
+        if (!isVisible()) {
+            applyMask(shape);
+            return;
+        }
+        // What the new frame leaves out goes at once; what it adds only once
+        // that frame is on the screen, or it would show black for a moment.
+        const QRegion kept = mask() & shape;
+        applyMask(kept.isEmpty() ? QRegion(kNothingShown) : kept);
+        m_grownMask = shape;
+        return;
+    }
+    m_grownMask.reset();
     const bool waving = m_pose.wingAngle != 0.0;
     // While the wing moves, one mask covers its whole sweep: cutting a new
     // outline for every frame would cost more than drawing the wave.
     if (waving && !wasWaving) {
         if (m_waveMask.isEmpty())
             m_waveMask = m_art.sweptShape(ParrotMotion::kWaveLift - ParrotMotion::kWaveSwing);
-        setMask(m_waveMask);
-    } else if (wasWaving && !waving) {
-        setMask(m_restMask);
+        applyMask(m_waveMask);
+    } else if (!waving) {
+        applyMask(m_restMask);
     }
-    update();
+}
+
+void ParrotWindow::applyMask(const QRegion& mask)
+{
+    if (mask != this->mask())
+        setMask(mask);
 }
 
 void ParrotWindow::paintEvent(QPaintEvent*)
 {
+    // The frame matches the backing store's format and pixel ratio, so it is
+    // copied as it is: no conversion, no scaling, no blending; in bands,
+    // because the window's shape makes the clip no rectangle.
+    m_art.compose(m_frame, m_pose, devicePixelRatioF());
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.fillRect(rect(), Qt::transparent);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    m_art.paint(painter, m_pose);
+    paintInBands(painter, rect(),
+                 [this](QPainter& band) { band.drawImage(QPointF(0, 0), m_frame); });
+    // The backing store is flushed right after this returns.
+    if (m_grownMask)
+        QMetaObject::invokeMethod(this, &ParrotWindow::growMask, Qt::QueuedConnection);
+}
+
+void ParrotWindow::growMask()
+{
+    if (!m_grownMask)
+        return;
+    applyMask(*m_grownMask);
+    m_grownMask.reset();
 }
 
 void ParrotWindow::mousePressEvent(QMouseEvent* event)

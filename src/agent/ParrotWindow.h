@@ -3,8 +3,11 @@
 #include "agent/ParrotArt.h"
 #include "agent/ParrotPose.h"
 
+#include <QImage>
 #include <QPoint>
 #include <QWidget>
+#include <functional>
+#include <optional>
 
 // The parrot's own window: frameless, see-through around the bird, above
 // other windows, never taking the focus. It paints the pose it is given and
@@ -13,11 +16,22 @@ class ParrotWindow : public QWidget {
     Q_OBJECT
 
 public:
+    // Whether see-through pixels show the desktop behind (a compositing
+    // manager runs); asked again whenever the parrot starts to move.
+    using CompositingCheck = std::function<bool()>;
+
+    // Without a compositor, pixels with less alpha than this are left out of
+    // the shape: they would be drawn as dark fringes, not blended.
+    static constexpr int kSolidAlpha = 128;
+
     explicit ParrotWindow(QWidget* parent = nullptr);
 
     void setPose(const ParrotPose& pose);
     const ParrotPose& pose() const { return m_pose; }
     const ParrotArt& art() const { return m_art; }
+    void setCompositingCheck(CompositingCheck check);
+    // The last frame painted, in the backing store's format.
+    const QImage& frame() const { return m_frame; }
 
 Q_SIGNALS:
     // The user dragged the parrot: where its top-left corner should go.
@@ -30,10 +44,18 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void updateMask(bool wasWaving);
+    void applyMask(const QRegion& mask);
+    void growMask();
+
     ParrotArt m_art;
     ParrotPose m_pose;
+    QImage m_frame;
     QRegion m_restMask;
-    QRegion m_waveMask; // cut on the first wave
+    QRegion m_waveMask;                 // cut on the first wave
+    std::optional<QRegion> m_grownMask; // applied once the frame is painted
+    CompositingCheck m_compositing;
+    bool m_composited = true;
     bool m_dragging = false;
     QPoint m_grabOffset; // pointer position inside the window when grabbed
 };

@@ -38,8 +38,28 @@ void QtSpeechOutput::start()
     connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
     connect(m_worker, &SpeechWorker::engineUp, this, &QtSpeechOutput::onEngineUp);
     connect(m_worker, &SpeechWorker::speakingChanged, this, &SpeechOutput::speakingChanged);
+    connect(m_worker, &SpeechWorker::engineFailed, this, &SpeechOutput::failed);
     m_thread->start();
     QMetaObject::invokeMethod(m_worker, &SpeechWorker::startEngine, Qt::QueuedConnection);
+}
+
+void QtSpeechOutput::restart()
+{
+    if (!m_thread) {
+        start();
+        return;
+    }
+    m_ready = false;
+    m_locales.clear();
+    QMetaObject::invokeMethod(m_worker, &SpeechWorker::restartEngine, Qt::QueuedConnection);
+}
+
+void QtSpeechOutput::setRate(double rate)
+{
+    if (!m_worker)
+        return;
+    QMetaObject::invokeMethod(
+        m_worker, [worker = m_worker, rate] { worker->setRate(rate); }, Qt::QueuedConnection);
 }
 
 void QtSpeechOutput::setLocale(const QLocale& locale)

@@ -15,9 +15,11 @@ public:
     ~QtSpeechOutput() override;
 
     void start() override;
+    void restart() override;
     bool isReady() const override { return m_ready; }
     QList<QLocale> availableLocales() const override { return m_locales; }
     void setLocale(const QLocale& locale) override;
+    void setRate(double rate) override;
     void say(const QString& text) override;
     void stop() override;
 

@@ -16,6 +16,9 @@ public:
 
     // Brings the engine up in the background; `ready` follows. Safe to repeat.
     virtual void start() = 0;
+    // Drops the engine and brings a new one up in the background, with a
+    // fresh connection to the speech service; `ready` follows.
+    virtual void restart() = 0;
     virtual bool isReady() const = 0;
     // Locales the engine can speak: empty before `ready`, and when the
     // engine is missing or broken.
@@ -23,6 +26,8 @@ public:
     // Picks the voice; until a locale of the engine's own list is accepted,
     // `say` stays silent.
     virtual void setLocale(const QLocale& locale) = 0;
+    // -1 slowest, 0 the voice's own pace, 1 fastest; applies to the next `say`.
+    virtual void setRate(double rate) = 0;
     virtual void say(const QString& text) = 0;
     virtual void stop() = 0;
 
@@ -30,4 +35,7 @@ Q_SIGNALS:
     // The engine is up (or has failed to come up: then it has no locales).
     void ready();
     void speakingChanged(bool speaking);
+    // The engine stopped working (it reported an error); it stays silent
+    // until restart().
+    void failed();
 };

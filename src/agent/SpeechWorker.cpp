@@ -20,6 +20,13 @@ void releaseFreedMemory()
 
 } // namespace
 
+SpeechWorker::SpeechWorker(QObject* parent) : QObject(parent), m_answerTimer(this)
+{
+    m_answerTimer.setSingleShot(true);
+    m_answerTimer.setInterval(kAnswerTimeoutMs);
+    connect(&m_answerTimer, &QTimer::timeout, this, &SpeechWorker::onNoAnswer);
+}
+
 void SpeechWorker::startEngine()
 {
     if (m_engine)
@@ -35,7 +42,29 @@ void SpeechWorker::startEngine()
         Q_EMIT engineUp({});
         return;
     }
+    if (m_rate != 0.0) // a new engine reads at the voice's own pace
+        m_engine->setRate(m_rate);
     Q_EMIT engineUp(m_engine->availableLocales());
+}
+
+void SpeechWorker::restartEngine()
+{
+    m_answerTimer.stop();
+    delete m_engine;
+    m_engine = nullptr;
+    m_voiceAccepted = false;
+    onStateChanged(QTextToSpeech::Ready); // whatever it was saying is gone
+    startEngine();
+}
+
+void SpeechWorker::setRate(double rate)
+{
+    // Asking the engine for its rate crashes inside libspeechd; remember it.
+    if (rate == m_rate)
+        return;
+    m_rate = rate;
+    if (m_engine)
+        m_engine->setRate(rate);
 }
 
 void SpeechWorker::setLocale(const QLocale& locale)
@@ -56,6 +85,7 @@ void SpeechWorker::say(const QString& text)
         return;
     m_engine->stop();
     m_engine->say(text);
+    m_answerTimer.start();
 }
 
 void SpeechWorker::stop()
@@ -66,9 +96,17 @@ void SpeechWorker::stop()
 
 void SpeechWorker::onStateChanged(int state)
 {
+    m_answerTimer.stop();
+    if (state == QTextToSpeech::Error)
+        Q_EMIT engineFailed();
     const bool speaking = state == QTextToSpeech::Speaking;
     if (speaking == m_speaking)
         return;
     m_speaking = speaking;
     Q_EMIT speakingChanged(speaking);
+}
+
+void SpeechWorker::onNoAnswer()
+{
+    Q_EMIT engineFailed();
 }

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QLocale>
 #include <QObject>
+#include <QTimer>
 
 class QTextToSpeech;
 
@@ -13,22 +14,37 @@ class SpeechWorker : public QObject {
     Q_OBJECT
 
 public:
-    using QObject::QObject;
+    // A working engine answers a new text within this time by changing its
+    // state (it stops the old text, starts the new one). One that does not
+    // has lost its speech service: Qt's speech-dispatcher engine never
+    // reports that itself.
+    static constexpr int kAnswerTimeoutMs = 5000;
+
+    explicit SpeechWorker(QObject* parent = nullptr);
 
     void startEngine();
+    // Drops the engine (and its connection to the speech service) and starts
+    // a new one.
+    void restartEngine();
     void setLocale(const QLocale& locale);
+    void setRate(double rate);
     void say(const QString& text);
     void stop();
 
 Q_SIGNALS:
     void engineUp(const QList<QLocale>& locales);
     void speakingChanged(bool speaking);
+    // The engine reported an error, or did not answer a text in time.
+    void engineFailed();
 
 private:
     void onStateChanged(int state);
+    void onNoAnswer();
 
     QTextToSpeech* m_engine = nullptr;
     // Only a voice of the language asked for may speak.
     bool m_voiceAccepted = false;
     bool m_speaking = false;
+    double m_rate = 0.0;
+    QTimer m_answerTimer; // runs from `say` until the engine's next state
 };

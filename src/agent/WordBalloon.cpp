@@ -1,6 +1,7 @@
 #include "agent/WordBalloon.h"
 
 #include "agent/AlphaRegion.h"
+#include "agent/BandedPainting.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -38,6 +39,7 @@ WordBalloon::WordBalloon(QWidget* parent)
 void WordBalloon::setText(const QString& text)
 {
     m_text = text;
+    m_picture = QImage();
     update();
 }
 
@@ -55,14 +57,16 @@ void WordBalloon::place(const BalloonPlacement::Result& placement)
 {
     m_placement = placement;
     setGeometry(placement.window);
-    QImage shape(placement.window.size(), QImage::Format_ARGB32_Premultiplied);
+    QImage shape(placement.window.size(), kFormat);
     shape.fill(Qt::transparent);
-    QPainter painter(&shape);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillPath(outline(), Qt::black);
-    painter.strokePath(outline(), QPen(Qt::black, kBorderWidth));
-    painter.end();
+    const QPainterPath path = outline();
+    paintInBands(shape, [&](QPainter& painter) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.fillPath(path, Qt::black);
+        painter.strokePath(path, QPen(Qt::black, kBorderWidth));
+    });
     setMask(alphaRegion(shape));
+    m_picture = QImage();
     update();
 }
 
@@ -96,17 +100,33 @@ QRect WordBalloon::textRect() const
     return body.adjusted(kPadding, kPadding, -kPadding, -kPadding);
 }
 
+const QImage& WordBalloon::picture(qreal devicePixelRatio)
+{
+    if (!m_picture.isNull() && m_picture.size() == size() * devicePixelRatio &&
+        m_picture.devicePixelRatio() == devicePixelRatio)
+        return m_picture;
+    m_picture = QImage(size() * devicePixelRatio, kFormat);
+    m_picture.setDevicePixelRatio(devicePixelRatio);
+    m_picture.fill(Qt::transparent);
+    const QPainterPath path = outline();
+    paintInBands(m_picture, [&](QPainter& painter) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.fillPath(path, kFill);
+        painter.strokePath(path, QPen(kBorder, kBorderWidth));
+        painter.setPen(kInk);
+        painter.setFont(m_font);
+        painter.drawText(textRect(), kTextFlags, m_text);
+    });
+    return m_picture;
+}
+
 void WordBalloon::paintEvent(QPaintEvent*)
 {
+    // Drawn once per text and place in the backing store's format, then
+    // copied as it is whenever the window needs it.
+    const QImage& picture = this->picture(devicePixelRatioF());
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.fillRect(rect(), Qt::transparent);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QPainterPath path = outline();
-    painter.fillPath(path, kFill);
-    painter.strokePath(path, QPen(kBorder, kBorderWidth));
-    painter.setPen(kInk);
-    painter.setFont(m_font);
-    painter.drawText(textRect(), kTextFlags, m_text);
+    paintInBands(painter, rect(),
+                 [&picture](QPainter& band) { band.drawImage(QPointF(0, 0), picture); });
 }

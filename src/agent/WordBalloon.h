@@ -3,6 +3,7 @@
 #include "agent/BalloonPlacement.h"
 
 #include <QFont>
+#include <QImage>
 #include <QString>
 #include <QWidget>
 
@@ -14,6 +15,8 @@ class WordBalloon : public QWidget {
 public:
     static constexpr int kMaxTextWidth = 260;
     static constexpr int kPadding = 10;
+    // The format of a translucent window's backing store.
+    static constexpr QImage::Format kFormat = QImage::Format_ARGB32_Premultiplied;
 
     explicit WordBalloon(QWidget* parent = nullptr);
 
@@ -24,6 +27,8 @@ public:
     // Moves the window to a placement computed for bodySize().
     void place(const BalloonPlacement::Result& placement);
     const BalloonPlacement::Result& placement() const { return m_placement; }
+    // The balloon as it is painted, drawn when first needed after a change.
+    const QImage& picture(qreal devicePixelRatio);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -34,5 +39,6 @@ private:
 
     QFont m_font;
     QString m_text;
+    QImage m_picture; // null until painted after a change
     BalloonPlacement::Result m_placement;
 };

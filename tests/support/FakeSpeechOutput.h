@@ -7,7 +7,9 @@
 
 // A speech engine the test controls: it offers the locales it is given
 // (none when `broken`, like a missing daemon), records what it is asked to
-// say, and comes up at once unless `startsAtOnce` is off (then bringUp()).
+// say and at which rate, and comes up at once unless `startsAtOnce` is off
+// (then bringUp()). fail() plays an engine error; restart() comes up again,
+// working unless `broken`.
 class FakeSpeechOutput : public SpeechOutput {
     Q_OBJECT
 
@@ -24,6 +26,12 @@ public:
         if (startsAtOnce)
             bringUp();
     }
+    void restart() override
+    {
+        ++restarts;
+        m_ready = false;
+        start();
+    }
     void bringUp()
     {
         m_ready = true;
@@ -35,14 +43,23 @@ public:
         return m_ready && !broken ? m_offered : QList<QLocale>{};
     }
     void setLocale(const QLocale& l) override { locale = l; }
-    void say(const QString& text) override { said.append(text); }
+    void setRate(double r) override { rate = r; }
+    void say(const QString& text) override
+    {
+        said.append(text);
+        rates.append(rate);
+    }
     void stop() override { ++stops; }
     // Plays the engine's report that it started or finished reading.
     void reportSpeaking(bool speaking) { Q_EMIT speakingChanged(speaking); }
+    void fail() { Q_EMIT failed(); }
 
     bool startsAtOnce = true;
     bool broken = false;
     int stops = 0;
+    int restarts = 0;
+    double rate = 0.0;
+    QList<double> rates; // the rate of each text said
     std::optional<QLocale> locale;
     QStringList said;
 

@@ -5,7 +5,8 @@
 #include <QStringList>
 
 // Records every call the tutor makes on its character, as "Speak:<text>",
-// "Play:Wave", "Stop", "Show", "Hide", "LanguageID:1040", "MoveTo:x,y" and "Raise".
+// "Play:Wave", "Stop", "Show", "Hide", "LanguageID:1040", "Pace:150", "MoveTo:x,y"
+// and "Raise".
 class RecordingCharacter : public Character {
 public:
     explicit RecordingCharacter(QStringList* log) : m_log(log) {}
@@ -19,6 +20,10 @@ public:
         m_log->append(QStringLiteral("Play:") + animation);
     }
     void setLanguageID(int id) override { m_log->append(QStringLiteral("LanguageID:%1").arg(id)); }
+    void setSpeechPace(int wordsPerMinute) override
+    {
+        m_log->append(QStringLiteral("Pace:%1").arg(wordsPerMinute));
+    }
     void MoveTo(const QPoint& p) override
     {
         m_log->append(QStringLiteral("MoveTo:%1,%2").arg(p.x()).arg(p.y()));
