@@ -79,6 +79,12 @@ void SettingsStore::saveExitSettings(const PlaybackState& state, double leftTwip
         writeInteger(SettingKeys::find("guagen"), state);
 }
 
+bool SettingsStore::saveSpeechSpeed(const PlaybackState& state)
+{
+    writeInteger(SettingKeys::find("sspeed"), state);
+    return flush();
+}
+
 bool SettingsStore::flush()
 {
     m_settings.sync();
