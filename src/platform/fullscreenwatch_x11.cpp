@@ -3,12 +3,26 @@
 #include <QAbstractNativeEventFilter>
 #include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>
+#include <algorithm>
 #include <memory>
+#include <optional>
 #include <xcb/xcb.h>
 
 namespace {
 
 template <typename T> using Reply = std::unique_ptr<T, decltype(&free)>;
+
+// The reply to a request about a window that may have gone meanwhile: its
+// error is dropped here rather than logged by Qt.
+template <typename T, typename Cookie>
+Reply<T> fetch(T* (*replyOf)(xcb_connection_t*, Cookie, xcb_generic_error_t**),
+               xcb_connection_t* connection, Cookie cookie)
+{
+    xcb_generic_error_t* error = nullptr;
+    Reply<T> reply(replyOf(connection, cookie, &error), &free);
+    free(error);
+    return reply;
+}
 
 xcb_atom_t internAtom(xcb_connection_t* connection, const char* name)
 {
@@ -26,19 +40,22 @@ xcb_connection_t* x11Connection()
     return x11 ? x11->connection() : nullptr; // null: a test platform, native Wayland
 }
 
-// Adds property changes to what this client hears from `window`, keeping
-// what Qt (on the root window) already asked for.
-void listenToProperties(xcb_connection_t* connection, xcb_window_t window)
+// What this client hears from `window`; nothing when it is gone.
+std::optional<uint32_t> eventMask(xcb_connection_t* connection, xcb_window_t window)
 {
-    const Reply<xcb_get_window_attributes_reply_t> attributes(
-        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, window),
-                                        nullptr),
-        &free);
+    const auto attributes = fetch(xcb_get_window_attributes_reply, connection,
+                                  xcb_get_window_attributes(connection, window));
     if (!attributes)
-        return; // gone already
-    const uint32_t mask = attributes->your_event_mask | XCB_EVENT_MASK_PROPERTY_CHANGE;
-    xcb_change_window_attributes(connection, window, XCB_CW_EVENT_MASK, &mask);
-    xcb_flush(connection);
+        return std::nullopt;
+    return attributes->your_event_mask;
+}
+
+// A window may be gone by the time we ask; that is no error worth a word.
+void setEventMask(xcb_connection_t* connection, xcb_window_t window, uint32_t mask)
+{
+    const xcb_void_cookie_t cookie =
+        xcb_change_window_attributes_checked(connection, window, XCB_CW_EVENT_MASK, &mask);
+    free(xcb_request_check(connection, cookie));
 }
 
 } // namespace
@@ -52,7 +69,9 @@ public:
           m_stateAtom(internAtom(connection, "_NET_WM_STATE")),
           m_fullScreenAtom(internAtom(connection, "_NET_WM_STATE_FULLSCREEN"))
     {
-        listenToProperties(m_connection, m_root);
+        // Added to what Qt already hears from the root window.
+        if (const auto mask = eventMask(m_connection, m_root))
+            setEventMask(m_connection, m_root, *mask | XCB_EVENT_MASK_PROPERTY_CHANGE);
         followActiveWindow();
     }
 
@@ -76,21 +95,25 @@ private:
     {
         const xcb_window_t active = activeWindow();
         if (active != m_active) {
-            m_active = active;
+            // Only the active window's changes matter: stop hearing the last
+            // one's, or every window once active would keep waking us.
             if (m_active != XCB_WINDOW_NONE)
-                listenToProperties(m_connection, m_active);
+                setEventMask(m_connection, m_active, m_activeMask);
+            m_active = active;
+            const auto mask =
+                active != XCB_WINDOW_NONE ? eventMask(m_connection, active) : std::nullopt;
+            m_activeMask = mask.value_or(0);
+            if (mask)
+                setEventMask(m_connection, active, *mask | XCB_EVENT_MASK_PROPERTY_CHANGE);
         }
         check();
     }
 
     xcb_window_t activeWindow() const
     {
-        const Reply<xcb_get_property_reply_t> reply(
-            xcb_get_property_reply(
-                m_connection,
-                xcb_get_property(m_connection, 0, m_root, m_activeAtom, XCB_ATOM_WINDOW, 0, 1),
-                nullptr),
-            &free);
+        const auto reply =
+            fetch(xcb_get_property_reply, m_connection,
+                  xcb_get_property(m_connection, 0, m_root, m_activeAtom, XCB_ATOM_WINDOW, 0, 1));
         if (!reply || xcb_get_property_value_length(reply.get()) < int(sizeof(xcb_window_t)))
             return XCB_WINDOW_NONE;
         return *static_cast<const xcb_window_t*>(xcb_get_property_value(reply.get()));
@@ -99,46 +122,35 @@ private:
     bool hasFullScreenState() const
     {
         constexpr uint32_t kMostStates = 32;
-        const Reply<xcb_get_property_reply_t> reply(
-            xcb_get_property_reply(m_connection,
-                                   xcb_get_property(m_connection, 0, m_active, m_stateAtom,
-                                                    XCB_ATOM_ATOM, 0, kMostStates),
-                                   nullptr),
-            &free);
+        const auto reply = fetch(xcb_get_property_reply, m_connection,
+                                 xcb_get_property(m_connection, 0, m_active, m_stateAtom,
+                                                  XCB_ATOM_ATOM, 0, kMostStates));
         if (!reply)
             return false;
         const auto* states = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
         const int count = xcb_get_property_value_length(reply.get()) / int(sizeof(xcb_atom_t));
-        for (int i = 0; i < count; ++i) {
-            if (states[i] == m_fullScreenAtom)
-                return true;
-        }
-        return false;
+        return std::find(states, states + count, m_fullScreenAtom) != states + count;
     }
 
     // The window's middle in root coordinates, past any frame around it.
-    QPoint middleOfActive() const
+    std::optional<QPoint> middleOfActive() const
     {
-        const Reply<xcb_get_geometry_reply_t> geometry(
-            xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, m_active), nullptr),
-            &free);
-        if (!geometry)
-            return {};
-        const Reply<xcb_translate_coordinates_reply_t> origin(
-            xcb_translate_coordinates_reply(
-                m_connection, xcb_translate_coordinates(m_connection, m_active, m_root, 0, 0),
-                nullptr),
-            &free);
-        if (!origin)
-            return {};
-        return {origin->dst_x + geometry->width / 2, origin->dst_y + geometry->height / 2};
+        const auto geometry =
+            fetch(xcb_get_geometry_reply, m_connection, xcb_get_geometry(m_connection, m_active));
+        const auto origin = fetch(xcb_translate_coordinates_reply, m_connection,
+                                  xcb_translate_coordinates(m_connection, m_active, m_root, 0, 0));
+        if (!geometry || !origin)
+            return std::nullopt;
+        return QPoint(origin->dst_x + geometry->width / 2, origin->dst_y + geometry->height / 2);
     }
 
     void check()
     {
-        const bool fullScreen = m_active != XCB_WINDOW_NONE && m_active != m_root &&
-                                hasFullScreenState() &&
-                                m_watch.m_monitor().contains(middleOfActive());
+        bool fullScreen = false;
+        if (m_active != XCB_WINDOW_NONE && m_active != m_root && hasFullScreenState()) {
+            const std::optional<QPoint> middle = middleOfActive();
+            fullScreen = middle && m_watch.m_monitor().contains(*middle);
+        }
         m_watch.report(fullScreen);
     }
 
@@ -149,6 +161,7 @@ private:
     const xcb_atom_t m_stateAtom;
     const xcb_atom_t m_fullScreenAtom;
     xcb_window_t m_active = XCB_WINDOW_NONE;
+    uint32_t m_activeMask = 0; // what was heard from it before we listened
 };
 
 FullScreenWatch::FullScreenWatch(std::function<QRect()> monitor, QObject* parent)
