@@ -4,6 +4,7 @@
 #include "agent/AgentControl.h"
 #include "content/Corpus.h"
 #include "playback/PairSource.h"
+#include "settings/ProblemReport.h"
 #include "settings/SettingKeys.h"
 #include "settings/SettingsStore.h"
 #include "strip/CaptionStrip.h"
@@ -58,7 +59,8 @@ private Q_SLOTS:
     }
 
     // A settings file that cannot be read or written, or a missing or failing character,
-    // never stops playback or brings up a message; Exit stores once the way is clear.
+    // never stops playback; the file's trouble is said once; Exit stores once the way
+    // is clear.
     void survives()
     {
         QFETCH(int, obstacle);
@@ -85,7 +87,9 @@ private Q_SLOTS:
         PairSource pairs(corpus);
         SettingsStore store;
         QStringList log;
-        QStringList messages;
+        QStringList messages, problems;
+        ProblemReport report([&problems](const QString& text) { problems << text; });
+        store.setProblemReport(&report);
         AgentControl agent([&](const QString&, const QString&) -> std::unique_ptr<Character> {
             return failing ? std::make_unique<FailingCharacter>(&log) : nullptr;
         });
@@ -109,17 +113,50 @@ private Q_SLOTS:
             }
         }
         QVERIFY(loaded == 2 && messages.isEmpty());
+        // A file that cannot be kept is said once, naming it; nothing else is.
+        QCOMPARE(problems.size(), obstacle == NoObstacle ? 0 : 1);
+        QVERIFY(problems.isEmpty() || problems.first().contains(file));
         if (obstacle != NoObstacle) {
             form.saveExitSettings(); // still blocked: Exit ends all the same
             QVERIFY(obstacle == DirectoryInPlace ? QDir(file).removeRecursively()
                                                  : QFile::remove(blocker));
         }
         form.saveExitSettings();
+        QCOMPARE(problems.size(), obstacle == NoObstacle ? 0 : 1); // once per run
         QFile written(file); // read directly: QSettings would answer from its cache
         QVERIFY(written.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(written.readAll());
         for (const QString& line : afterExit.split(QLatin1Char(' ')))
             QVERIFY2(text.contains(QLatin1Char('\n') + line + QLatin1Char('\n')), qPrintable(line));
+    }
+
+    // An existing file that cannot be read keeps its values: nothing is
+    // written over it all run, and the learner is told once.
+    void unreadableFileIsKept()
+    {
+        TestEnvironment env;
+        QFile file(env.settingsFile());
+        const QByteArray stored("[Italian]\nxxx=1\nn=7\nguage=4\n");
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(stored) == stored.size());
+        file.close();
+        QVERIFY(file.setPermissions({}));
+        if (QFileInfo(file).isReadable())
+            QSKIP("the file system lets this user read any file (root)");
+        QStringList problems;
+        ProblemReport report([&problems](const QString& text) { problems << text; });
+        SettingsStore store;
+        store.setProblemReport(&report);
+        PlaybackState state;
+        store.loadSettings(state, 1024 * 15.0);
+        QCOMPARE(state.repeats, qint16(2)); // first-run values in memory
+        store.saveSettings(state);
+        store.saveExitSettings(state, 4320);
+        QVERIFY(!store.flush());
+        QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), stored);
+        QCOMPARE(problems.size(), 1);
+        QVERIFY(problems.first().contains(env.settingsFile()));
     }
 };
 

@@ -1,12 +1,17 @@
 #include "StripRig.h"
+#include "content/Topics.h"
 #include "settings/Autostart.h"
+#include "ui/RowCaption.h"
 #include "ui/SettingsDialog.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyleOption>
 #include <QTest>
 
 namespace {
@@ -158,7 +163,157 @@ private Q_SLOTS:
         QCOMPARE(at("Frame2"), QRect(8, 223, 125, 57));
         QCOMPARE(at("VScroll1"), QRect(128, 293, 9, 17));
         QCOMPARE(at("Check1"), QRect(176, 364, 169, 17));
-        QCOMPARE(h.option(1, 0)->geometry(), QRect(16, 19, 68, 13)); // "Entire", in Frame1
+        // The Italian and English rows' boxes and bars line up.
+        QCOMPARE(at("Text1_1"), at("Text1_2").translated(0, -24));
+        QCOMPARE(at("VScroll2"), QRect(116, 320, 9, 17));
+        QCOMPARE(at("VScroll3"), QRect(116, 344, 9, 17));
+        // "Entire", in Frame1: 195 twips are 13 px, grown 1 px up and down for its circle.
+        QCOMPARE(h.option(1, 0)->geometry(), QRect(16, 18, 68, 15));
+        h.close();
+    }
+
+    void indicatorFits_data()
+    {
+        QTest::addColumn<QString>("name");
+        QStringList names{"Option2_0", "Option2_1", "Option3_0", "Option3_1"};
+        for (int i = 0; i < Topics::kCount; ++i)
+            names << QStringLiteral("Option1_%1").arg(i);
+        for (int i : {1, 3, 4, 5})
+            names << QStringLiteral("Check%1").arg(i);
+        for (const QString& name : names)
+            QTest::newRow(qPrintable(name)) << name;
+    }
+    // The style's circle or box is drawn whole inside its button.
+    void indicatorFits()
+    {
+        QFETCH(QString, name);
+        Harness h;
+        h.open();
+        auto* button = h.control<QAbstractButton>(name);
+        QStyleOptionButton option;
+        option.initFrom(button);
+        const bool radio = qobject_cast<QRadioButton*>(button);
+        const QRect indicator = button->style()->subElementRect(
+            radio ? QStyle::SE_RadioButtonIndicator : QStyle::SE_CheckBoxIndicator, &option,
+            button);
+        QVERIFY2(button->rect().contains(indicator),
+                 qPrintable(
+                     QStringLiteral("%1 in %2 px").arg(indicator.height()).arg(button->height())));
+        h.close();
+    }
+
+    void captionClear_data()
+    {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("bar");
+        QTest::addColumn<QString>("check"); // the check box on the caption's line
+        QTest::newRow("repeats") << "Label1"
+                                 << "Text1_0"
+                                 << "VScroll1"
+                                 << "Check4";
+        QTest::newRow("Italian") << "Label2"
+                                 << "Text1_1"
+                                 << "VScroll2"
+                                 << "Check3";
+        QTest::newRow("English") << "Label3"
+                                 << "Text1_2"
+                                 << "VScroll3"
+                                 << "Check5";
+    }
+    // A row's words keep at least a blank's width from its box and bar and
+    // from the check box beside it.
+    void captionClear()
+    {
+        QFETCH(QString, caption);
+        QFETCH(QString, box);
+        QFETCH(QString, bar);
+        QFETCH(QString, check);
+        Harness h;
+        h.open();
+        const auto* words = h.control<RowCaption>(caption);
+        QCOMPARE(words->text().simplified(), words->head() + ' ' + words->tail());
+        const QFontMetrics metrics(words->font());
+        const int blank = metrics.horizontalAdvance(' ');
+        const int headEnd = words->x() + metrics.horizontalAdvance(words->head());
+        const int tailStart = words->x() + words->tailLeft();
+        const int tailEnd = tailStart + metrics.horizontalAdvance(words->tail());
+        const QRect number = h.control(box)->geometry().united(h.control(bar)->geometry());
+        const QString where = QStringLiteral("words %1-%2 and %3-%4, box and bar %5-%6, check %7")
+                                  .arg(words->x())
+                                  .arg(headEnd)
+                                  .arg(tailStart)
+                                  .arg(tailEnd)
+                                  .arg(number.left())
+                                  .arg(number.right() + 1)
+                                  .arg(h.control(check)->x());
+        QVERIFY2(headEnd + blank <= number.left(), qPrintable(where));
+        QVERIFY2(number.right() + 1 + blank <= tailStart, qPrintable(where));
+        QVERIFY2(tailEnd + blank <= h.control(check)->x(), qPrintable(where));
+        h.close();
+    }
+
+    void firstFocus_data()
+    {
+        QTest::addColumn<int>("topic");
+        QTest::newRow("first run") << 1;
+        QTest::newRow("Ordering drinks") << 9;
+        QTest::newRow("Entire") << 0;
+    }
+    // A Space typed first cannot change the topic by accident.
+    void firstFocus()
+    {
+        QFETCH(int, topic);
+        Harness h;
+        h.state.topic = qint16(topic);
+        QApplication::setActiveWindow(&h.open());
+        QCOMPARE(QApplication::focusWidget(), h.option(1, topic));
+        h.close();
+    }
+
+    // Tabbed to, a bar shows that it has the keys.
+    void barShowsFocus()
+    {
+        Harness h;
+        QApplication::setActiveWindow(&h.open());
+        QScrollBar* bar = h.bar(2);
+        const QImage plain = bar->grab().toImage();
+        h.bar(1)->setFocus();
+        QTest::keyClick(h.bar(1), Qt::Key_Tab);
+        QVERIFY(bar->hasFocus());
+        QVERIFY(bar->grab().toImage() != plain);
+        h.close();
+    }
+
+    void accessibleName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("said"); // empty: any words
+        const QMap<QString, QString> rows{
+            {"Text1_0", "Per sentence play, times"}, {"VScroll1", "Per sentence play, times"},
+            {"Text1_1", "Italian display, seconds"}, {"VScroll2", "Italian display, seconds"},
+            {"Text1_2", "English display, seconds"}, {"VScroll3", "English display, seconds"}};
+        Harness h;
+        for (const QWidget* w : h.open().findChildren<QWidget*>()) {
+            if (w->focusPolicy() != Qt::NoFocus)
+                QTest::newRow(qPrintable(w->objectName()))
+                    << w->objectName() << rows.value(w->objectName());
+        }
+        h.close();
+    }
+    // Every control that takes the keys tells a screen reader what it is.
+    void accessibleName()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, said);
+        Harness h;
+        h.open();
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(h.control(name));
+        QVERIFY(face);
+        const QString heard = face->text(QAccessible::Name);
+        QVERIFY2(!heard.trimmed().isEmpty(), "nameless");
+        if (!said.isEmpty())
+            QCOMPARE(heard, said);
         h.close();
     }
 

@@ -4,6 +4,7 @@
 #include "ui/AboutWindow.h"
 #include "ui/SettingsDialog.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -185,6 +186,56 @@ private Q_SLOTS:
         }
     }
 
+    void italianLineName_data()
+    {
+        QTest::addColumn<int>("steps"); // of the scroll-in
+        QTest::newRow("first step") << 1;
+        QTest::newRow("half way") << 18;
+        QTest::newRow("in place") << 36;
+    }
+    // A screen reader hears the sentence, not the blanks it scrolls in behind,
+    // and nothing from a line that is not shown.
+    void italianLineName()
+    {
+        QFETCH(int, steps);
+        StripRig rig;
+        rig.start();
+        rig.finishWelcome();
+        rig.strip.loadSentencePair();
+        for (int i = 0; i < steps; ++i)
+            rig.strip.scrollTick();
+        const auto heard = [&rig](const char* name) {
+            return QAccessible::queryAccessibleInterface(rig.child(name))->text(QAccessible::Name);
+        };
+        const QString italian = rig.strip.italian().trimmed();
+        const QString shown = rig.label("Label1")->text();
+        QVERIFY(!italian.isEmpty() && shown.startsWith(' ') && shown.trimmed() == italian);
+        QCOMPARE(heard("Label1"), italian);
+        QCOMPARE(heard("Label2"), QString()); // the English line is not up yet
+    }
+
+    void otherNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("menu picture") << "Image1"
+                                      << "Menu";
+        QTest::newRow("hairline") << "Label3"
+                                  << "Strip edge";
+        QTest::newRow("picture backing") << "Label4"
+                                         << "Menu picture background";
+        QTest::newRow("outline") << "Shape1"
+                                 << "Strip outline";
+    }
+    void otherNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, said);
+        StripRig rig;
+        QWidget* widget = rig.strip.findChild<QWidget*>(name);
+        QCOMPARE(QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name), said);
+    }
+
     // No texts, no parrot: the number shown, sequence on, cycle held under the box.
     void missingString()
     {
@@ -201,6 +252,30 @@ private Q_SLOTS:
         QCOMPARE(rig.strip.cycle().tick(), qint16(1));
         QCOMPARE(rig.strip.italian(), QString());
         QCOMPARE(rig.state.nextSentence, 10412);
+    }
+
+    // Every line of the course ends before the menu picture, at a size that
+    // still reads well: measured with the strip's own fonts.
+    void everyLineReadWhole()
+    {
+        StripRig rig({{"rd", "1"}, {"guage", "0"}, {"guagen", "10101"}});
+        rig.start();
+        const int room = rig.child("Label4")->x();
+        int shrunk = 0;
+        for (int n = 0; n < 19 * 28; ++n) {
+            rig.strip.loadSentencePair();
+            for (const char* name : {"Label1", "Label2"}) {
+                const QLabel* line = rig.label(name);
+                const QString text =
+                    " " + (line == rig.label("Label1") ? rig.strip.italian() : rig.strip.english());
+                const QFont font = line->font();
+                QVERIFY2(QFontMetrics(font).horizontalAdvance(text) < room, qPrintable(text));
+                QVERIFY(font.pointSizeF() >= 8.0);
+                shrunk += font.pointSizeF() < 10.5;
+            }
+        }
+        QVERIFY(rig.messages.isEmpty());
+        qInfo("%d of %d lines set smaller", shrunk, 2 * 19 * 28);
     }
 
     void autoHide_data()

@@ -17,17 +17,19 @@ private Q_SLOTS:
 
 void TestVersion::versionWindow_data()
 {
-    QTest::addColumn<bool>("about");   // About, else the start-up window
-    QTest::addColumn<bool>("byClick"); // else the window manager closes it
-    QTest::newRow("splash, click") << false << true;
-    QTest::newRow("about, click") << true << true;
-    QTest::newRow("about, closed") << true << false;
+    QTest::addColumn<bool>("about");  // About, else the start-up window
+    QTest::addColumn<QString>("how"); // "click", "escape", else the window manager closes it
+    QTest::newRow("splash, click") << false << "click";
+    QTest::newRow("about, click") << true << "click";
+    QTest::newRow("about, escape") << true << "escape";
+    QTest::newRow("about, closed") << true << "closed";
 }
 
 void TestVersion::versionWindow()
 {
     QFETCH(bool, about);
-    QFETCH(bool, byClick);
+    QFETCH(QString, how);
+    const bool byUser = how != "closed";
     StripRig rig;
     rig.desktop.screen = QRect(1280, 0, 1280, 800); // a second monitor
     rig.start();
@@ -43,15 +45,20 @@ void TestVersion::versionWindow()
     QCOMPARE(window->windowTitle(), QStringLiteral("Version"));
     QCOMPARE(window->size(), QSize(210, 280));
     QCOMPARE(rig.menuOpens(), !about); // About locks the menu
-    if (about)
+    if (about) {
         QCOMPARE(window->pos(), QPoint(1815, 260)); // centred on its screen
+        QCoreApplication::processEvents();
+        QVERIFY(window->isActiveWindow()); // opened by a click, it has the keys
+    }
 
-    if (byClick)
+    if (how == "click")
         QTest::mousePress(window->picture(), Qt::LeftButton, Qt::NoModifier, QPoint(105, 140));
+    else if (how == "escape")
+        QTest::keyClick(window, Qt::Key_Escape);
     else
         window->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCOMPARE(window.isNull(), byClick);
+    QCOMPARE(window.isNull(), byUser);
     QVERIFY(rig.menuOpens());
     // The splash shows the strip where the welcome would have; About leaves it be.
     QCOMPARE(rig.strip.isVisible(), !about);

@@ -1,5 +1,7 @@
 #include "agent/BalloonPlacement.h"
 
+#include "platform/KeepInside.h"
+
 #include <algorithm>
 
 namespace {
@@ -15,13 +17,6 @@ constexpr int kTailInset = BalloonPlacement::kCornerRadius + BalloonPlacement::k
 int bound(int value, int low, int high)
 {
     return high < low ? low : std::clamp(value, low, high);
-}
-
-QRect keepInside(QRect rect, const QRect& screen)
-{
-    rect.moveLeft(bound(rect.left(), screen.left(), screen.right() - rect.width() + 1));
-    rect.moveTop(bound(rect.top(), screen.top(), screen.bottom() - rect.height() + 1));
-    return rect;
 }
 
 QRect windowFor(const QRect& body, Side side)
@@ -67,10 +62,11 @@ QRect bodyBeside(Side side, const QRect& parrot, const QSize& size)
 // or above it), which keeps the tail able to reach it.
 QRect slideAlong(QRect window, Side side, const QRect& screen)
 {
+    const QRect inside = keepInside(window, screen);
     if (side == Side::Left || side == Side::Right)
-        window.moveTop(bound(window.top(), screen.top(), screen.bottom() - window.height() + 1));
+        window.moveTop(inside.top());
     else
-        window.moveLeft(bound(window.left(), screen.left(), screen.right() - window.width() + 1));
+        window.moveLeft(inside.left());
     return window;
 }
 

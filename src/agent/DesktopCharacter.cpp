@@ -5,6 +5,7 @@
 #include "agent/QtSpeechOutput.h"
 #include "agent/VoiceChoice.h"
 #include "agent/WordBalloon.h"
+#include "platform/KeepInside.h"
 
 #include <QGuiApplication>
 #include <QRandomGenerator>
@@ -290,14 +291,7 @@ void DesktopCharacter::moveWindow(const QPoint& topLeft)
 
 QPoint DesktopCharacter::keptOnScreen(const QPoint& topLeft) const
 {
-    const QRect area = m_screenArea(topLeft);
-    if (area.isEmpty())
-        return topLeft;
-    const QSize size = m_window->size();
-    return {std::clamp(topLeft.x(), area.left(),
-                       std::max(area.left(), area.right() - size.width() + 1)),
-            std::clamp(topLeft.y(), area.top(),
-                       std::max(area.top(), area.bottom() - size.height() + 1))};
+    return keepInside(QRect(topLeft, m_window->size()), m_screenArea(topLeft)).topLeft();
 }
 
 void DesktopCharacter::scheduleBlink()

@@ -1,9 +1,10 @@
 #include "agent/ParrotWindow.h"
 
 #include "agent/BandedPainting.h"
-#include "agent/CompositorCheck.h"
 #include "agent/ParrotMotion.h"
+#include "platform/DesktopHints.h"
 
+#include <QCloseEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -18,7 +19,7 @@ constexpr QRect kNothingShown{-1, -1, 1, 1};
 ParrotWindow::ParrotWindow(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                           Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint),
-      m_compositing(isCompositing)
+      m_compositing(DesktopHints::isCompositing)
 {
     setObjectName(QStringLiteral("Peedy"));
     setWindowTitle(QStringLiteral("Peedy"));
@@ -26,6 +27,7 @@ ParrotWindow::ParrotWindow(QWidget* parent)
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_NoSystemBackground);
     setFocusPolicy(Qt::NoFocus);
+    DesktopHints::keepOffTaskbar(this);
     setFixedSize(m_art.size());
     setCursor(Qt::OpenHandCursor);
     m_restMask = m_art.shape(m_pose);
@@ -50,7 +52,13 @@ void ParrotWindow::setPose(const ParrotPose& pose)
         m_composited = m_compositing();
     m_pose = pose;
     updateMask(wasWaving);
-    update();
+    // Without a compositor the new shape shows black wherever it grows until
+    // the new frame arrives: paint and flush it at once, so that the server
+    // gets the two together.
+    if (m_composited)
+        update();
+    else
+        repaint();
 }
 
 void ParrotWindow::updateMask(bool wasWaving)
@@ -135,4 +143,11 @@ void ParrotWindow::mouseReleaseEvent(QMouseEvent* event)
         return;
     m_dragging = false;
     setCursor(Qt::OpenHandCursor);
+}
+
+// Reading aloud off hides the parrot; a window manager's close would only
+// strand its balloon and leave no way back.
+void ParrotWindow::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
 }

@@ -38,6 +38,7 @@ Q_SIGNALS:
     void dragRequested(const QPoint& topLeft);
 
 protected:
+    void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

@@ -2,6 +2,7 @@
 
 #include "agent/AlphaRegion.h"
 #include "agent/BandedPainting.h"
+#include "platform/DesktopHints.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -32,6 +33,7 @@ WordBalloon::WordBalloon(QWidget* parent)
     setAttribute(Qt::WA_NoSystemBackground);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
+    DesktopHints::keepOffTaskbar(this);
     m_font.setStyleHint(QFont::SansSerif);
     setFont(m_font);
 }

@@ -7,7 +7,9 @@
 #include "platform/ScreenSaverWatch.h"
 #include "platform/SingleInstance.h"
 #include "playback/PairSource.h"
+#include "settings/Autostart.h"
 #include "settings/PlaybackState.h"
+#include "settings/ProblemReport.h"
 #include "settings/SettingsStore.h"
 #include "strip/CaptionStrip.h"
 #include "strip/LearnerControls.h"
@@ -20,6 +22,7 @@
 #include <QFile>
 #include <QIcon>
 #include <QLibraryInfo>
+#include <QMessageBox>
 #include <QPointer>
 #include <cstdio>
 #include <cstdlib>
@@ -103,6 +106,15 @@ void startupMessages(QtMsgType type, const QMessageLogContext&, const QString&)
         std::fputs(kNoDisplay, stderr);
         std::_Exit(EXIT_FAILURE);
     }
+}
+
+// A file the tutor cannot keep is worth one clear word: the learner's
+// choices would otherwise vanish without a sign.
+void showProblem(const QString& message)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("File problem"), message,
+                    QMessageBox::Ok);
+    box.exec();
 }
 
 // The windows say what happened; here each news reaches whoever acts on it.
@@ -231,12 +243,17 @@ int main(int argc, char* argv[])
     PlaybackState state;
     const Corpus corpus;
     PairSource pairs(corpus);
+    ProblemReport problems(showProblem);
     SettingsStore store; // $XDG_CONFIG_HOME/Brix.conf: it names its file itself
+    store.setProblemReport(&problems);
     AgentControl agent;
     Desktop desktop;
     CaptionStrip strip(state, pairs, store, agent, desktop);
     StripMenu menu(state, store, desktop);
     connectWindows(strip, menu, desktop);
+    QObject::connect(&menu, &StripMenu::autostartFailed, &menu, [&problems](const QString& text) {
+        problems.report(Autostart::location(), text);
+    });
     QObject::connect(&instance, &SingleInstance::activateRequested, &strip,
                      &CaptionStrip::activate);
     LearnerControls controls(strip, state, store);

@@ -14,6 +14,13 @@ namespace DesktopHints {
 // _NET_WM_STATE_SKIP_PAGER). Elsewhere the Qt::Tool flag already does it.
 void keepOffTaskbar(QWidget* window);
 
+// Whether a compositing manager draws the desktop, so that see-through
+// pixels of a window show what is behind it. Without one (plain X11 with a
+// simple window manager) such pixels come out black, and only a window's
+// shape keeps its surroundings clean. X11: whether _NET_WM_CM_Sn has an
+// owner; elsewhere always.
+bool isCompositing();
+
 // The part of the whole desktop that panels leave free, as the window
 // manager publishes it (X11: _NET_WORKAREA); null when nobody says.
 QRect workArea();

@@ -11,3 +11,8 @@ QRect DesktopHints::workArea()
 {
     return {}; // QScreen::availableGeometry() knows it here
 }
+
+bool DesktopHints::isCompositing()
+{
+    return true;
+}

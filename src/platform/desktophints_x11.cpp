@@ -25,6 +25,15 @@ xcb_connection_t* x11Connection()
     return x11 ? x11->connection() : nullptr; // null: a test platform, native Wayland
 }
 
+// The X screen the display names (":0.1" -> 1).
+int screenNumber()
+{
+    const QByteArray display = qgetenv("DISPLAY");
+    const int colon = display.lastIndexOf(':');
+    const int dot = display.indexOf('.', colon + 1);
+    return dot < 0 ? 0 : display.mid(dot + 1).toInt();
+}
+
 // Adds the skip states to a window that is about to be mapped. Qt writes
 // its own states at the mapping and keeps the ones it finds.
 void addSkipStates(QWidget* window)
@@ -87,4 +96,17 @@ QRect DesktopHints::workArea()
     // The first desktop's area: x, y, width, height.
     const auto* area = static_cast<const uint32_t*>(xcb_get_property_value(reply.get()));
     return QRect(int(area[0]), int(area[1]), int(area[2]), int(area[3]));
+}
+
+bool DesktopHints::isCompositing()
+{
+    xcb_connection_t* connection = x11Connection();
+    if (!connection)
+        return true;
+    const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(screenNumber());
+    const xcb_atom_t selection = internAtom(connection, name.constData());
+    const xcb_get_selection_owner_cookie_t cookie = xcb_get_selection_owner(connection, selection);
+    const std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&free)> owner(
+        xcb_get_selection_owner_reply(connection, cookie, nullptr), &free);
+    return owner && owner->owner != XCB_NONE;
 }

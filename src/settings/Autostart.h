@@ -20,7 +20,8 @@ QString location();
 
 // Follows the learner's choice: adds the entry for 1, removes it for 0, and
 // leaves it alone for any other stored value. `programPath` is the running
-// program's full path (QCoreApplication::applicationFilePath()).
-void apply(const PlaybackState& state, const QString& programPath);
+// program's full path (QCoreApplication::applicationFilePath()). Returns
+// what went wrong, for the learner; empty when all went well.
+QString apply(const PlaybackState& state, const QString& programPath);
 
 } // namespace Autostart

@@ -1,7 +1,9 @@
 #include "settings/SettingsStore.h"
 
+#include "settings/ProblemReport.h"
 #include "settings/SettingKeys.h"
 
+#include <QFileInfo>
 #include <QStringList>
 
 namespace {
@@ -36,8 +38,18 @@ SettingsStore::SettingsStore()
 double SettingsStore::loadSettings(PlaybackState& state, double screenWidthTwips)
 {
     const float firstRunLeft = SettingKeys::firstRunLeft(screenWidthTwips);
+    if (const QString problem = readProblem(); !problem.isEmpty()) {
+        // Its values are still in it: never write first-run values over them.
+        m_writable = QFileInfo(fileName()).isDir();
+        if (m_report)
+            m_report->report(fileName(),
+                             QStringLiteral("Quorvel cannot read its settings file %1: %2. It "
+                                            "plays with the values a new learner starts with, "
+                                            "and leaves the file as it is.")
+                                 .arg(fileName(), problem));
+    }
     state.firstRun = value(keyName(SettingKeys::find("xxx")));
-    if (state.firstRun.isEmpty())
+    if (state.firstRun.isEmpty() && m_writable)
         writeFirstRunValues(firstRunLeft);
 
     float left = firstRunLeft;
@@ -87,6 +99,8 @@ bool SettingsStore::saveSpeechSpeed(const PlaybackState& state)
 
 bool SettingsStore::flush()
 {
+    if (!m_writable)
+        return false;
     m_settings.sync();
     if (m_settings.status() == QSettings::NoError)
         return true;
@@ -96,7 +110,32 @@ bool SettingsStore::flush()
     // with a clean status.
     const QSettings probe(QSettings::NativeFormat, QSettings::UserScope,
                           QLatin1String(SettingsStore::kOrganisation), QString());
-    return probe.status() == QSettings::NoError;
+    if (probe.status() == QSettings::NoError)
+        return true;
+    reportWriteProblem();
+    return false;
+}
+
+void SettingsStore::reportWriteProblem()
+{
+    if (m_report)
+        m_report->report(fileName(),
+                         QStringLiteral("Quorvel cannot save its settings in %1: %2. Your "
+                                        "choices last only until it ends.")
+                             .arg(fileName(), FileProblems::whyNotWritable(fileName())));
+}
+
+// Why the file that is there cannot be read; empty when it can, or when
+// there is none yet. A damaged file is no such case: its readable values
+// count, the rest fall back.
+QString SettingsStore::readProblem() const
+{
+    const QFileInfo info(fileName());
+    if (info.isDir())
+        return QStringLiteral("a folder of that name is in its place");
+    if (info.exists() && !info.isReadable())
+        return QStringLiteral("permission denied");
+    return {};
 }
 
 QString SettingsStore::value(const QString& key) const
@@ -125,7 +164,7 @@ void SettingsStore::writeFirstRunValues(float left)
     }
     // Nothing else writes until the user saves or exits: keep a new user's
     // values even if the program is killed before then.
-    m_settings.sync();
+    flush();
 }
 
 void SettingsStore::writeInteger(const SettingKey& key, const PlaybackState& state)
@@ -135,6 +174,8 @@ void SettingsStore::writeInteger(const SettingKey& key, const PlaybackState& sta
 
 void SettingsStore::write(const SettingKey& key, const QString& text)
 {
+    if (!m_writable)
+        return;
     const QString name = keyName(key);
     m_settings.setValue(settingsPath(name), text);
     if (m_observer)

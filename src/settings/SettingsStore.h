@@ -5,6 +5,7 @@
 #include <QSettings>
 #include <functional>
 
+class ProblemReport;
 struct SettingKey;
 
 // The per-user settings file: organisation "Brix", group "Italian", sixteen
@@ -34,8 +35,15 @@ public:
     // "sspeed" alone, pushed to the disk at once: the learner picked a pace.
     bool saveSpeechSpeed(const PlaybackState& state);
 
-    // Pushes pending writes to the disk; false if they could not be written.
+    // Pushes pending writes to the disk; false if they could not be written
+    // (then told to the problem report, once).
     bool flush();
+
+    // Where a file that cannot be read or written is told.
+    void setProblemReport(ProblemReport* report) { m_report = report; }
+    // False when the file exists but could not be read at start-up: then
+    // nothing is written this run, so the learner's values in it survive.
+    bool isWritable() const { return m_writable; }
 
     // The text stored under `key` (empty if absent); for tests and tools.
     QString value(const QString& key) const;
@@ -47,7 +55,11 @@ private:
     void writeFirstRunValues(float left);
     void writeInteger(const SettingKey& key, const PlaybackState& state);
     void write(const SettingKey& key, const QString& text);
+    QString readProblem() const;
+    void reportWriteProblem();
 
     QSettings m_settings;
     WriteObserver m_observer;
+    ProblemReport* m_report = nullptr;
+    bool m_writable = true;
 };

@@ -9,6 +9,7 @@
 #include "playback/PairSource.h"
 #include "settings/SettingsStore.h"
 #include "strip/DragHandles.h"
+#include "strip/LineFit.h"
 #include "strip/StripPicture.h"
 #include "strip/StripPlacement.h"
 
@@ -34,6 +35,7 @@ constexpr int kWindowWidth = 7155;
 constexpr int kFullHeight = 340;
 constexpr int kCollapsedHeight = 20;
 constexpr int kMenuBelowStrip = 10;
+constexpr int kLineEndGap = 2; // pixels between a line's end and the picture
 
 // The English line rests below the window and slides up into view.
 constexpr int kEnglishParked = 400;
@@ -82,11 +84,18 @@ qint16 decrement(qint16 value)
     return value > std::numeric_limits<qint16>::min() ? static_cast<qint16>(value - 1) : value;
 }
 
-// Setting a caption costs a relayout and a repaint; skip it when nothing changes.
+// Setting a caption costs a relayout and a repaint; skip it when nothing
+// changes. The line is named by its words alone: while the Italian line
+// scrolls in its text is a shrinking run of blanks before the sentence, and
+// a screen reader must not announce every step.
 void setCaption(QLabel* label, const QString& text)
 {
-    if (label->text() != text)
-        label->setText(text);
+    if (label->text() == text)
+        return;
+    label->setText(text);
+    const QString words = text.trimmed();
+    if (label->accessibleName() != words)
+        label->setAccessibleName(words);
 }
 
 QString indented(int spaces, const QString& text)
@@ -211,6 +220,19 @@ void CaptionStrip::buildLayout()
         line->setWordWrap(false);
         line->setTextFormat(Qt::PlainText);
     }
+    // Screen readers hear each line's words (named as they change) and are
+    // told which line it is; the hairline, the backing and the outline
+    // only decorate.
+    m_italianLine->setAccessibleDescription(QStringLiteral("Italian sentence"));
+    m_englishLine->setAccessibleDescription(QStringLiteral("English translation"));
+    const QString decoration = QStringLiteral("Decoration");
+    m_outline->setAccessibleName(QStringLiteral("Strip outline"));
+    m_hairline->setAccessibleName(QStringLiteral("Strip edge"));
+    m_pictureBack->setAccessibleName(QStringLiteral("Menu picture background"));
+    for (QWidget* widget : std::initializer_list<QWidget*>{m_outline, m_hairline, m_pictureBack})
+        widget->setAccessibleDescription(decoration);
+    m_menuPicture->setAccessibleName(QStringLiteral("Menu"));
+    m_menuPicture->setAccessibleDescription(QStringLiteral("Point at it to open the menu"));
     placeTwips(m_italianLine, kItalianLineBox);
     setEnglishTop(kEnglishLineBox.top);
     fill(m_hairline, m_desktop.inactiveCaptionColor());
@@ -324,6 +346,16 @@ void CaptionStrip::pinToTop()
     m_windowRect = frameGeometry();
 }
 
+// A long line gets a smaller size of the caption font, so that it ends
+// before the menu picture.
+void CaptionStrip::fitLine(QLabel* line, const QString& text)
+{
+    const int room = pixelsX(kPictureBackBox.left) - kLineEndGap;
+    const QFont font = LineFit::fitted(captionFont(), kCleared + text, room);
+    if (line->font() != font)
+        line->setFont(font);
+}
+
 void CaptionStrip::loadSentencePair()
 {
     const SentencePair pair = m_pairs.next(m_state);
@@ -331,6 +363,8 @@ void CaptionStrip::loadSentencePair()
         m_italian = *pair.italian;
     if (pair.english)
         m_english = *pair.english;
+    fitLine(m_italianLine, m_italian);
+    fitLine(m_englishLine, m_english);
     if (!pair.italian || !pair.english) {
         // The display cycle waits while the message is up.
         m_messageOpen = true;

@@ -138,6 +138,7 @@ private:
     int pixelsY(double twips) const;
 
     void loadCharacter();
+    void fitLine(QLabel* line, const QString& text);
     void settleOn(const QPoint& hint);
     void makeTopmost();
     void placeCharacter();

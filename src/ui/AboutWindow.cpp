@@ -3,6 +3,7 @@
 #include "platform/Desktop.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 
 AboutWindow::AboutWindow(const Desktop& desktop) : m_desktop(desktop)
 {
@@ -28,4 +29,20 @@ void AboutWindow::closeEvent(QCloseEvent* event)
     VersionWindow::closeEvent(event);
     if (event->isAccepted())
         Q_EMIT closed();
+}
+
+// It opens on a click in the menu, so it may take the keys: Escape then
+// closes it as a click does.
+void AboutWindow::showEvent(QShowEvent* event)
+{
+    VersionWindow::showEvent(event);
+    activateWindow();
+}
+
+void AboutWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape)
+        unload();
+    else
+        VersionWindow::keyPressEvent(event);
 }

@@ -23,6 +23,8 @@ Q_SIGNALS:
 protected:
     void pictureClicked() override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     const Desktop& m_desktop;

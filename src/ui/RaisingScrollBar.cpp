@@ -1,5 +1,8 @@
 #include "ui/RaisingScrollBar.h"
 
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
+
 RaisingScrollBar::RaisingScrollBar(QWidget* parent) : QScrollBar(Qt::Vertical, parent)
 {
     // High values sit at the top, so the thumb (when there is room for one)
@@ -40,4 +43,18 @@ void RaisingScrollBar::wheelEvent(QWheelEvent* event)
     setInvertedControls(false);
     QScrollBar::wheelEvent(event);
     setInvertedControls(true);
+}
+
+// Styles draw no focus mark on a scroll bar, and this one is reached with
+// Tab like any other control: a focus frame shows where the keys go.
+void RaisingScrollBar::paintEvent(QPaintEvent* event)
+{
+    QScrollBar::paintEvent(event);
+    if (!hasFocus())
+        return;
+    QStylePainter painter(this);
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.backgroundColor = palette().color(QPalette::Window);
+    painter.drawPrimitive(QStyle::PE_FrameFocusRect, option);
 }

@@ -9,13 +9,14 @@
 #include "settings/SettingKeys.h"
 #include "settings/SettingsStore.h"
 #include "ui/RaisingScrollBar.h"
+#include "ui/RowCaption.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QStyle>
 
 namespace {
 
@@ -48,13 +49,18 @@ constexpr TwipsBox kLabel1{240, 4440, 2640, 195};
 constexpr TwipsBox kText0{1620, 4400, 315, 270};
 constexpr TwipsBox kVScroll1{1920, 4400, 135, 255};
 constexpr TwipsBox kLabel2{240, 4800, 2880, 195};
-constexpr TwipsBox kText1{1380, 4800, 315, 270};
-constexpr TwipsBox kVScroll2{1680, 4800, 135, 255};
 constexpr TwipsBox kLabel3{240, 5160, 2760, 195};
-// "English" is wider than "Italian": the third row's box and bar sit 90 twips
-// further right than the second row's, inside the gap of that row's words.
-constexpr TwipsBox kText2{1470, 5160, 315, 270};
-constexpr TwipsBox kVScroll3{1770, 5160, 135, 255};
+// The Italian and English rows hold their boxes and bars in one column, just
+// clear of the wider of their first words ("English Display").
+constexpr int kDisplayBoxLeft = 1440;
+constexpr int kBarFromBox = 300;
+constexpr TwipsBox kText1{kDisplayBoxLeft, 4800, 315, 270};
+constexpr TwipsBox kVScroll2{kDisplayBoxLeft + kBarFromBox, 4800, 135, 255};
+constexpr TwipsBox kText2{kDisplayBoxLeft, 5160, 315, 270};
+constexpr TwipsBox kVScroll3{kDisplayBoxLeft + kBarFromBox, 5160, 135, 255};
+// A row's last word ("time.", "second.") follows its bar by this much, so
+// the English row's word stays clear of the check box beside it.
+constexpr int kTailGap = 90;
 
 constexpr TwipsBox kCheck4{2640, 4440, 1260, 255};
 constexpr TwipsBox kCheck3{2640, 4800, 2535, 255};
@@ -74,12 +80,11 @@ QFont dialogFont(const QFont& base)
     return font;
 }
 
-QLabel* makeLabel(const QString& text, QWidget* parent, const char* name)
+RowCaption* makeCaption(const QString& text, QWidget* parent, const char* name)
 {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setTextFormat(Qt::PlainText);
-    return label;
+    auto* caption = new RowCaption(text, parent);
+    caption->setObjectName(QString::fromLatin1(name));
+    return caption;
 }
 
 QCheckBox* makeCheck(const QString& text, QWidget* parent, const char* name)
@@ -107,6 +112,19 @@ QGroupBox* makeFrame(const QString& title, QWidget* parent, const char* name)
     return frame;
 }
 
+// The twips heights were made for smaller indicators than today's styles
+// draw, so a button too short for its circle or box grows by the same amount
+// above and below: the indicator is whole and the text keeps its line.
+void fitIndicator(QAbstractButton* button, QStyle::PixelMetric indicatorHeight)
+{
+    const int shortBy =
+        button->style()->pixelMetric(indicatorHeight, nullptr, button) - button->height();
+    if (shortBy <= 0)
+        return;
+    const int half = (shortBy + 1) / 2;
+    button->setGeometry(button->geometry().adjusted(0, -half, 0, half));
+}
+
 qint16 ticked(const QCheckBox* box)
 {
     return box->isChecked() ? 1 : 0;
@@ -124,12 +142,12 @@ SettingsDialog::SettingsDialog(PlaybackState& state, SettingsStore& store, const
       m_modeFrame(makeFrame(QStringLiteral("Play mode"), this, "Frame2")),
       m_orderFrame(makeFrame(QStringLiteral("English and Italian Order"), this, "Frame3")),
       m_repeatsCaption(
-          makeLabel(QStringLiteral("Per sentence play              time."), this, "Label1")),
+          makeCaption(QStringLiteral("Per sentence play              time."), this, "Label1")),
       m_italianCaption(
-          makeLabel(QStringLiteral("Italian Display               second."), this, "Label2")),
+          makeCaption(QStringLiteral("Italian Display               second."), this, "Label2")),
       // The third row sets the English time, so it says so.
       m_englishCaption(
-          makeLabel(QStringLiteral("English Display               second."), this, "Label3")),
+          makeCaption(QStringLiteral("English Display               second."), this, "Label3")),
       m_repeatsBar(makeScroll(SettingKeys::find("n"), this, "VScroll1")),
       m_italianBar(makeScroll(SettingKeys::find("etime"), this, "VScroll2")),
       m_englishBar(makeScroll(SettingKeys::find("ctime"), this, "VScroll3")),
@@ -208,6 +226,23 @@ void SettingsDialog::buildControls()
     place(m_englishCaption, kLabel3);
     place(m_numbers[2], kText2);
     place(m_englishBar, kVScroll3);
+    const auto placeTail = [tppX](RowCaption* caption, const TwipsBox& label, const TwipsBox& bar) {
+        caption->setTailLeft(Twips::toPixels(bar.left + bar.width + kTailGap, tppX) -
+                             Twips::toPixels(label.left, tppX));
+    };
+    placeTail(m_repeatsCaption, kLabel1, kVScroll1);
+    placeTail(m_italianCaption, kLabel2, kVScroll2);
+    placeTail(m_englishCaption, kLabel3, kVScroll3);
+    // A box and its bar are named after their row: the caption beside them
+    // is no buddy a screen reader could find, and it holds a run of blanks.
+    const std::array<QString, 3> rowNames{QStringLiteral("Per sentence play, times"),
+                                          QStringLiteral("Italian display, seconds"),
+                                          QStringLiteral("English display, seconds")};
+    const std::array<QScrollBar*, 3> bars{m_repeatsBar, m_italianBar, m_englishBar};
+    for (std::size_t i = 0; i < rowNames.size(); ++i) {
+        m_numbers[i]->setAccessibleName(rowNames[i]);
+        bars[i]->setAccessibleName(rowNames[i]);
+    }
     // The boxes and the bars sit in the gap inside their row's label.
     for (QWidget* widget : std::initializer_list<QWidget*>{
              m_numbers[0], m_repeatsBar, m_numbers[1], m_italianBar, m_numbers[2], m_englishBar})
@@ -217,6 +252,11 @@ void SettingsDialog::buildControls()
     place(m_saveSchedule, kCheck3);
     place(m_startAtLogon, kCheck5);
     place(m_saveSettings, kCheck1);
+
+    for (QRadioButton* button : findChildren<QRadioButton*>())
+        fitIndicator(button, QStyle::PM_ExclusiveIndicatorHeight);
+    for (QCheckBox* box : findChildren<QCheckBox*>())
+        fitIndicator(box, QStyle::PM_IndicatorHeight);
 }
 
 void SettingsDialog::applyTabOrder()
@@ -259,8 +299,12 @@ void SettingsDialog::load()
     m_modes[m_state.playMode != 0 ? 1 : 0]->setChecked(true);
     m_orders[m_state.languageOrder == 1 ? 0 : 1]->setChecked(true);
     // A topic with no button selects none; the topic is then kept on close.
-    if (m_state.topic >= 0 && m_state.topic < Topics::kCount)
+    if (m_state.topic >= 0 && m_state.topic < Topics::kCount) {
         m_topics[m_state.topic]->setChecked(true);
+        // The keys start on the chosen topic: on another one, a Space would
+        // change the topic by accident.
+        m_topics[m_state.topic]->setFocus();
+    }
     updateScheduleBox();
 }
 
@@ -285,7 +329,10 @@ void SettingsDialog::apply()
     m_state.englishTime = static_cast<qint16>(m_englishBar->value());
 
     if (m_state.saveSettings != 0) {
-        Autostart::apply(m_state, QCoreApplication::applicationFilePath());
+        if (const QString problem =
+                Autostart::apply(m_state, QCoreApplication::applicationFilePath());
+            !problem.isEmpty())
+            Q_EMIT autostartFailed(problem);
         m_store.saveSettings(m_state);
         m_store.flush();
     }

@@ -6,10 +6,10 @@
 class Desktop;
 class QCheckBox;
 class QGroupBox;
-class QLabel;
 class QLineEdit;
 class QRadioButton;
 class QScrollBar;
+class RowCaption;
 class SettingsStore;
 struct PlaybackState;
 
@@ -38,6 +38,8 @@ Q_SIGNALS:
     void opened();
     // The choices are applied (and stored, under "Save setting while exit").
     void closed();
+    // The start-at-log-on entry could not be written or removed.
+    void autostartFailed(const QString& message);
 
 private:
     void buildControls();
@@ -56,9 +58,9 @@ private:
     QGroupBox* const m_contentFrame;          // Frame1
     QGroupBox* const m_modeFrame;             // Frame2
     QGroupBox* const m_orderFrame;            // Frame3
-    QLabel* const m_repeatsCaption;           // Label1
-    QLabel* const m_italianCaption;           // Label2
-    QLabel* const m_englishCaption;           // Label3
+    RowCaption* const m_repeatsCaption;       // Label1
+    RowCaption* const m_italianCaption;       // Label2
+    RowCaption* const m_englishCaption;       // Label3
     QScrollBar* const m_repeatsBar;           // VScroll1
     QScrollBar* const m_italianBar;           // VScroll2
     QScrollBar* const m_englishBar;           // VScroll3

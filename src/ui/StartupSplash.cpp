@@ -1,8 +1,8 @@
 #include "ui/StartupSplash.h"
 
 #include "platform/Desktop.h"
-#include "platform/Twips.h"
 #include "platform/DesktopHints.h"
+#include "platform/Twips.h"
 
 namespace {
 

@@ -166,6 +166,7 @@ void StripMenu::openSettings()
     m_settings = new SettingsDialog(m_state, m_store, m_desktop);
     connect(m_settings, &SettingsDialog::opened, this, &StripMenu::settingsOpened);
     connect(m_settings, &SettingsDialog::closed, this, &StripMenu::settingsClosed);
+    connect(m_settings, &SettingsDialog::autostartFailed, this, &StripMenu::autostartFailed);
     m_settings->move(screen.left() + Twips::toPixels(left, m_desktop.twipsPerPixelX()),
                      screen.top() + Twips::toPixels(top, m_desktop.twipsPerPixelY()));
     m_settings->load();

@@ -60,6 +60,8 @@ Q_SIGNALS:
     void readAloudToggled(bool on);
     // Exit: save what Exit saves and end.
     void exitRequested();
+    // The Settings dialog could not write the start-at-log-on entry.
+    void autostartFailed(const QString& message);
 
 private:
     QAction* addItem(const QString& caption, const char* name, void (StripMenu::*command)());
