@@ -66,21 +66,10 @@ void ParrotWindow::updateMask(bool wasWaving)
     if (!m_composited) {
         // See-through pixels would come out black: the shape follows every
         // frame, so nothing but the parrot is drawn.
-        QRegion shape = m_art.drawnShape(m_pose, kSolidAlpha);
-        if (shape.isEmpty())
-            shape = kNothingShown;
-        if (!isVisible()) {
-            applyMask(shape);
-            return;
-        }
-        // What the new frame leaves out goes at once; what it adds only once
-        // that frame is on the screen, or it would show black for a moment.
-        const QRegion kept = mask() & shape;
-        applyMask(kept.isEmpty() ? QRegion(kNothingShown) : kept);
-        m_grownMask = shape;
+        const QRegion shape = m_art.drawnShape(m_pose, kSolidAlpha);
+        applyMask(shape.isEmpty() ? QRegion(kNothingShown) : shape);
         return;
     }
-    m_grownMask.reset();
     const bool waving = m_pose.wingAngle != 0.0;
     // While the wing moves, one mask covers its whole sweep: cutting a new
     // outline for every frame would cost more than drawing the wave.
@@ -109,17 +98,6 @@ void ParrotWindow::paintEvent(QPaintEvent*)
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     paintInBands(painter, rect(),
                  [this](QPainter& band) { band.drawImage(QPointF(0, 0), m_frame); });
-    // The backing store is flushed right after this returns.
-    if (m_grownMask)
-        QMetaObject::invokeMethod(this, &ParrotWindow::growMask, Qt::QueuedConnection);
-}
-
-void ParrotWindow::growMask()
-{
-    if (!m_grownMask)
-        return;
-    applyMask(*m_grownMask);
-    m_grownMask.reset();
 }
 
 void ParrotWindow::mousePressEvent(QMouseEvent* event)

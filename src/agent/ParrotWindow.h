@@ -7,7 +7,6 @@
 #include <QPoint>
 #include <QWidget>
 #include <functional>
-#include <optional>
 
 // The parrot's own window: frameless, see-through around the bird, above
 // other windows, never taking the focus. It paints the pose it is given and
@@ -47,14 +46,12 @@ protected:
 private:
     void updateMask(bool wasWaving);
     void applyMask(const QRegion& mask);
-    void growMask();
 
     ParrotArt m_art;
     ParrotPose m_pose;
     QImage m_frame;
     QRegion m_restMask;
-    QRegion m_waveMask;                 // cut on the first wave
-    std::optional<QRegion> m_grownMask; // applied once the frame is painted
+    QRegion m_waveMask; // cut on the first wave
     CompositingCheck m_compositing;
     bool m_composited = true;
     bool m_dragging = false;
