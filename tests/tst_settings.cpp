@@ -1,4 +1,5 @@
 #include "TestEnvironment.h"
+#include "agent/SpeechPace.h"
 #include "settings/SettingKeys.h"
 #include "settings/SettingsStore.h"
 
@@ -7,6 +8,11 @@
 #include <QSettings>
 #include <QTest>
 #include <optional>
+
+// The stored pace and the parrot's pace share one range and one first-run value.
+static_assert(SettingKeys::find("sspeed").minimum == SpeechPace::kSlowest);
+static_assert(SettingKeys::find("sspeed").maximum == SpeechPace::kFastest);
+static_assert(SettingKeys::find("sspeed").firstRun == SpeechPace::kNormal);
 
 namespace {
 
@@ -120,6 +126,13 @@ private Q_SLOTS:
         QTest::newRow("ce 2 kept") << QString("ce") << QString("2") << QString("2");
         QTest::newRow("xxx 0 kept") << QString("xxx") << QString("0") << QString("0");
         QTest::newRow("left inf") << QString("left") << QString("inf") << QString("5680");
+        // The reading pace: words per minute the parrot can manage.
+        QTest::newRow("sspeed 79") << QString("sspeed") << QString("79") << QString("150");
+        QTest::newRow("sspeed 80 kept") << QString("sspeed") << QString("80") << QString("80");
+        QTest::newRow("sspeed 220 kept") << QString("sspeed") << QString("220") << QString("220");
+        QTest::newRow("sspeed 221") << QString("sspeed") << QString("221") << QString("150");
+        QTest::newRow("sspeed 0") << QString("sspeed") << QString("0") << QString("150");
+        QTest::newRow("sspeed fast") << QString("sspeed") << QString("fast") << QString("150");
     }
     void fallback()
     {
@@ -133,6 +146,17 @@ private Q_SLOTS:
         Values values = kFirstRunValues;
         values[key] = expected;
         QCOMPARE(s.loaded(), values);
+    }
+
+    // A pace picked in the tray is on the disk at once, alone.
+    void saveSpeechSpeed()
+    {
+        Session s;
+        s.writes.clear();
+        s.state.speed = SettingKeys::kFasterSpeed;
+        QVERIFY(s.store.saveSpeechSpeed(s.state));
+        QCOMPARE(s.writes, Writes({{"sspeed", "190"}}));
+        QVERIFY(fileLines(env->settingsFile()).contains("sspeed=190"));
     }
 
     // A damaged read leaves an error behind; it must neither hide a failed write

@@ -29,6 +29,9 @@ class TestSingleInstance : public QObject {
 private Q_SLOTS:
     void init() { QVERIFY(m_dir.emplace().isValid()); }
     void secondCopyActivatesTheFirst();
+    void commandReachesTheFirst();
+    void commandWithNoCopy_data();
+    void commandWithNoCopy();
     void lockLeftBehind_data();
     void lockLeftBehind();
 
@@ -56,6 +59,42 @@ void TestSingleInstance::secondCopyActivatesTheFirst()
     QVERIFY(activated.wait(5000)); // socket traffic: ends as soon as it comes
     QCOMPARE(activated.count(), 1);
     QVERIFY(first.isListening());
+}
+
+// A start with a command sends its word and never takes the first copy's place.
+void TestSingleInstance::commandReachesTheFirst()
+{
+    SingleInstance first(names());
+    QVERIFY(first.claim());
+    QSignalSpy commands(&first, &SingleInstance::commandReceived);
+    QSignalSpy activated(&first, &SingleInstance::activateRequested);
+    QVERIFY(SingleInstance::send("pause", names(1000)));
+    QVERIFY(commands.wait(5000)); // socket traffic: ends as soon as it comes
+    QCOMPARE(commands.count(), 1);
+    QCOMPARE(commands.first().first().toByteArray(), QByteArray("pause"));
+    QCOMPARE(activated.count(), 0);
+}
+
+void TestSingleInstance::commandWithNoCopy_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::newRow("no lock at all") << 0;
+    QTest::newRow("dead copy's lock") << 1;
+}
+
+// Nobody to tell: it says so, and neither takes the lock nor listens.
+void TestSingleInstance::commandWithNoCopy()
+{
+    QFETCH(int, kind);
+    QFile lock(names().lockFile);
+    if (kind == 1) {
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.write(deadCopysLock());
+        lock.close();
+    }
+    QVERIFY(!SingleInstance::send("pause", names(200)));
+    QCOMPARE(QFile::exists(names().lockFile), kind == 1);
+    QVERIFY(!QFile::exists(names().serverName));
 }
 
 void TestSingleInstance::lockLeftBehind_data()

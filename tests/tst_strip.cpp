@@ -178,10 +178,11 @@ private Q_SLOTS:
                          rig.label("Label2")->text() == " " + form.english(),
                      c >= englishFrom && c <= englishTo);
             QCOMPARE(rig.state.nextSentence, 10102 + (t - 1) / 82 / repeats);
-            // The Italian line is spoken (if read aloud) and waved at; English never.
-            const QStringList said{"Speak:" + form.italian(), "Play:Wave"};
+            // The Italian line is spoken (if read aloud, at the stored pace) and
+            // waved at; English never.
+            const QStringList said{"Pace:150", "Speak:" + form.italian(), "Play:Wave"};
             QCOMPARE(rig.log.mid(logged),
-                     c != italianFrom ? QStringList() : said.mid(readAloud != 1));
+                     c != italianFrom ? QStringList() : said.mid(readAloud != 1 ? 2 : 0));
         }
     }
 

@@ -1,7 +1,10 @@
 #include "agent/AgentControl.h"
 #include "content/Corpus.h"
+#include "platform/CommandLine.h"
 #include "platform/Desktop.h"
+#include "platform/FullScreenWatch.h"
 #include "platform/ProductInfo.h"
+#include "platform/ScreenSaverWatch.h"
 #include "platform/SingleInstance.h"
 #include "playback/PairSource.h"
 #include "settings/Autostart.h"
@@ -9,8 +12,10 @@
 #include "settings/ProblemReport.h"
 #include "settings/SettingsStore.h"
 #include "strip/CaptionStrip.h"
+#include "strip/LearnerControls.h"
 #include "ui/StartupSplash.h"
 #include "ui/StripMenu.h"
+#include "ui/TrayIcon.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -146,10 +151,72 @@ void connectWindows(CaptionStrip& strip, StripMenu& menu, const Desktop& desktop
     });
 }
 
+// The learner's controls outside the strip's own menu: the tray icon (where
+// the desktop has a tray), a later start's command, the screen saver and
+// full-screen windows. Exit and Settings go the hover menu's way.
+void connectControls(CaptionStrip& strip, StripMenu& menu, LearnerControls& controls,
+                     TrayIcon* tray)
+{
+    QObject::connect(&controls, &LearnerControls::exitRequested, &menu, &StripMenu::exitRequested);
+    if (!tray)
+        return;
+    QObject::connect(tray, &TrayIcon::pauseToggled, &controls, &LearnerControls::togglePause);
+    QObject::connect(tray, &TrayIcon::repeatRequested, &controls, &LearnerControls::repeat);
+    QObject::connect(tray, &TrayIcon::nextRequested, &controls, &LearnerControls::next);
+    QObject::connect(tray, &TrayIcon::speedChosen, &controls, &LearnerControls::setSpeechSpeed);
+    QObject::connect(tray, &TrayIcon::settingsRequested, &menu, &StripMenu::openSettings);
+    QObject::connect(tray, &TrayIcon::exitRequested, &menu, &StripMenu::exitRequested);
+    QObject::connect(tray, &TrayIcon::readAloudToggled, &strip, &CaptionStrip::setCharacterShown);
+    QObject::connect(tray, &TrayIcon::readAloudToggled, &menu, &StripMenu::setReadAloud);
+    QObject::connect(&menu, &StripMenu::readAloudToggled, tray, &TrayIcon::setReadAloud);
+    QObject::connect(&controls, &LearnerControls::learnerPauseChanged, tray, &TrayIcon::setPaused);
+    QObject::connect(&controls, &LearnerControls::speechSpeedChanged, tray, &TrayIcon::setSpeed);
+    QObject::connect(&strip, &CaptionStrip::pairShown, tray, &TrayIcon::showPair);
+}
+
+// A start with an option: the usage, the version, or one command sent to
+// the copy that runs. None of them needs a display.
+int runCommandLine(int argc, char* argv[], const CommandLine::Request& request)
+{
+    using CommandLine::Action;
+    switch (request.action) {
+    case Action::Help:
+        std::fputs(qPrintable(CommandLine::usage()), stdout);
+        return EXIT_SUCCESS;
+    case Action::Version:
+        std::fputs(qPrintable(CommandLine::versionText()), stdout);
+        return EXIT_SUCCESS;
+    case Action::Misused:
+        std::fprintf(stderr, "quorvel: %s\n%s", qPrintable(request.error),
+                     qPrintable(CommandLine::usage()));
+        return CommandLine::kMisusedExitCode;
+    case Action::Send:
+    case Action::Start:
+        break;
+    }
+    const QCoreApplication core(argc, argv);
+    if (SingleInstance::send(CommandLine::wordFor(request.command)))
+        return EXIT_SUCCESS;
+    std::fputs(qPrintable(CommandLine::noRunningCopy(request.command)), stderr);
+    return EXIT_FAILURE;
+}
+
+QStringList optionsOf(int argc, char* argv[])
+{
+    QStringList options;
+    for (int i = 1; i < argc; ++i)
+        options << QString::fromLocal8Bit(argv[i]);
+    return options;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    const CommandLine::Request request = CommandLine::parse(optionsOf(argc, argv));
+    if (request.action != CommandLine::Action::Start)
+        return runCommandLine(argc, argv, request);
+
     preferXcbOnWayland();
     if (platformPluginMissing())
         return EXIT_FAILURE;
@@ -189,7 +256,30 @@ int main(int argc, char* argv[])
     });
     QObject::connect(&instance, &SingleInstance::activateRequested, &strip,
                      &CaptionStrip::activate);
+    LearnerControls controls(strip, state, store);
+    QObject::connect(&instance, &SingleInstance::commandReceived, &controls,
+                     [&controls](const QByteArray& word) {
+                         if (const auto command = CommandLine::commandFor(word))
+                             controls.perform(*command);
+                     });
     strip.start();
+
+    // After start: the tray shows the stored pace and the first pair.
+    std::unique_ptr<TrayIcon> tray;
+    if (TrayIcon::isAvailable()) {
+        tray = std::make_unique<TrayIcon>(state.speed);
+        tray->showPair(strip.italian(), strip.english());
+        tray->show();
+    }
+    connectControls(strip, menu, controls, tray.get());
+    const ScreenSaverWatch screenSaver;
+    QObject::connect(&screenSaver, &ScreenSaverWatch::activeChanged, &controls,
+                     &LearnerControls::setScreenSaverActive);
+    const FullScreenWatch fullScreen([&desktop] { return desktop.screenGeometry(); });
+    QObject::connect(&fullScreen, &FullScreenWatch::fullScreenChanged, &controls,
+                     &LearnerControls::setFullScreen);
+    // It may have found a full-screen window before anyone listened.
+    controls.setFullScreen(fullScreen.isFullScreen());
     const int code = QApplication::exec();
 
     // Exit has already pushed the settings to the disk. End at once rather

@@ -2,6 +2,7 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <QThread>
@@ -63,7 +64,7 @@ bool SingleInstance::claim()
         // better one copy too many than a tutor that never starts.
         if (m_lock.error() != QLockFile::LockFailedError)
             return becomePrimary();
-        if (askPrimaryToActivate(static_cast<int>(deadline.remainingTime())))
+        if (askPrimary(kActivateRequest, m_names, static_cast<int>(deadline.remainingTime())))
             return false;
         if (!deadline.hasExpired())
             QThread::msleep(kRetryPauseMs);
@@ -86,13 +87,28 @@ bool SingleInstance::becomePrimary()
     return true;
 }
 
-bool SingleInstance::askPrimaryToActivate(int timeoutMs)
+bool SingleInstance::send(const QByteArray& word, const Names& names)
+{
+    // The first copy holds the lock for its whole run; without a lock file
+    // there is nobody to ask. With one, its owner may be starting still.
+    const QDeadlineTimer deadline(names.connectTimeoutMs);
+    while (QFileInfo::exists(names.lockFile)) {
+        if (askPrimary(word, names, static_cast<int>(deadline.remainingTime())))
+            return true;
+        if (deadline.hasExpired())
+            break;
+        QThread::msleep(kRetryPauseMs);
+    }
+    return false;
+}
+
+bool SingleInstance::askPrimary(const QByteArray& word, const Names& names, int timeoutMs)
 {
     QLocalSocket socket;
-    socket.connectToServer(m_names.serverName);
+    socket.connectToServer(names.serverName);
     if (!socket.waitForConnected(qMax(timeoutMs, 0)))
         return false;
-    socket.write(kActivateRequest);
+    socket.write(word);
     socket.write("\n");
     socket.waitForBytesWritten(kWriteTimeoutMs);
     socket.disconnectFromServer();
@@ -112,6 +128,8 @@ void SingleInstance::onNewConnection()
             socket->disconnectFromServer();
             if (line == kActivateRequest)
                 Q_EMIT activateRequested();
+            else if (!line.isEmpty())
+                Q_EMIT commandReceived(line);
         });
     }
 }

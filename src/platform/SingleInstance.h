@@ -8,7 +8,8 @@
 
 // Keeps one copy of the tutor per user. The first copy holds a lock file and
 // listens on a per-user local socket; a later copy finds the lock, asks the
-// first one to come to the front and then ends.
+// first one to come to the front and then ends. A start with a command on
+// its command line only sends that word and never becomes the first copy.
 class SingleInstance : public QObject {
     Q_OBJECT
 
@@ -32,6 +33,10 @@ public:
     // false when another copy runs and has been asked to activate itself.
     bool claim();
 
+    // Sends `word` to the copy that runs; false when none runs (no lock is
+    // taken, nothing starts) or it did not answer in time.
+    static bool send(const QByteArray& word, const Names& names = userNames());
+
     bool isListening() const { return m_server.isListening(); }
 
     // Stops listening and gives the lock up, for a program about to end.
@@ -42,10 +47,12 @@ public:
 Q_SIGNALS:
     // Another start of the program asked this copy to come to the front.
     void activateRequested();
+    // Another start sent a command word (see CommandLine).
+    void commandReceived(const QByteArray& word);
 
 private:
     bool becomePrimary();
-    bool askPrimaryToActivate(int timeoutMs);
+    static bool askPrimary(const QByteArray& word, const Names& names, int timeoutMs);
     void onNewConnection();
 
     Names m_names;

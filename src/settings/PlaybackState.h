@@ -22,6 +22,6 @@ struct PlaybackState {
     qint16 nextSentence = 0;   // "guagen": next sequence position
     qint16 red = 0;            // "red": reserved, kept as read
     qint16 startWithLogon = 0; // "mark": start at log-on
-    qint16 speed = 0;          // "sspeed": reserved, kept as read
+    qint16 speed = 0;          // "sspeed": reading pace, words per minute
     QString firstRun;          // "xxx": empty before the first run
 };

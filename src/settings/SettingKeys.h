@@ -55,8 +55,13 @@ inline constexpr std::array<SettingKey, 16> kTable{{
     {"mark", SettingKind::Integer, &PlaybackState::startWithLogon, 0, 0, 1, true},
     {"xxx", SettingKind::Marker, nullptr, 0, 0, 0, true},
     {"left", SettingKind::LeftEdge, nullptr, 0, 0, 0, false},
-    {"sspeed", SettingKind::Integer, &PlaybackState::speed, 150, kAnyMin, kAnyMax, true},
+    // The parrot's reading pace in words per minute.
+    {"sspeed", SettingKind::Integer, &PlaybackState::speed, 150, 80, 220, true},
 }};
+
+// The reading paces offered besides the first-run one, in words per minute.
+constexpr qint16 kSlowerSpeed = 110;
+constexpr qint16 kFasterSpeed = 190;
 
 // The key named `name`; a name that is not in the table does not compile.
 consteval const SettingKey& find(std::string_view name)

@@ -91,6 +91,12 @@ void SettingsStore::saveExitSettings(const PlaybackState& state, double leftTwip
         writeInteger(SettingKeys::find("guagen"), state);
 }
 
+bool SettingsStore::saveSpeechSpeed(const PlaybackState& state)
+{
+    writeInteger(SettingKeys::find("sspeed"), state);
+    return flush();
+}
+
 bool SettingsStore::flush()
 {
     if (!m_writable)

@@ -32,6 +32,9 @@ public:
     // "voice", "left" and, in sequence mode with "psave" on, "guagen".
     void saveExitSettings(const PlaybackState& state, double leftTwips);
 
+    // "sspeed" alone, pushed to the disk at once: the learner picked a pace.
+    bool saveSpeechSpeed(const PlaybackState& state);
+
     // Pushes pending writes to the disk; false if they could not be written
     // (then told to the problem report, once).
     bool flush();

@@ -375,6 +375,7 @@ void CaptionStrip::loadSentencePair()
         m_italianLine->setToolTip(m_italian);
         m_englishLine->setToolTip(m_english);
     }
+    Q_EMIT pairShown(m_italian, m_english);
 }
 
 void CaptionStrip::setMessageHandler(MessageHandler handler)
@@ -492,13 +493,14 @@ void CaptionStrip::updatePointerTimer()
 
 void CaptionStrip::skipStartupWindow()
 {
-    setVisible(true);
+    setVisible(!m_outOfSight);
     m_countdown = kStripShownAt;
 }
 
 void CaptionStrip::setCharacterShown(bool shown)
 {
-    if (!m_character)
+    m_characterShown = shown;
+    if (!m_character || m_outOfSight)
         return;
     if (shown)
         m_character->Show();
@@ -506,8 +508,23 @@ void CaptionStrip::setCharacterShown(bool shown)
         m_character->Hide();
 }
 
+// Hiding the character is also how reading aloud is off, so it comes back
+// only when reading aloud is on. The strip comes back once the welcome has
+// brought it up.
+void CaptionStrip::setOutOfSight(bool out)
+{
+    if (out == m_outOfSight)
+        return;
+    m_outOfSight = out;
+    setVisible(!out && m_countdown <= kStripShownAt);
+    if (m_character && m_characterShown)
+        out ? m_character->Hide() : m_character->Show();
+}
+
 void CaptionStrip::activate()
 {
+    if (m_outOfSight)
+        return;
     show();
     raise();
     if (m_character)
@@ -562,7 +579,7 @@ void CaptionStrip::countdownActions(qint16 c)
     } else if (c > kWelcomeIndent) {
         if (c <= kStripShownAt) {
             Q_EMIT startupWindowOver();
-            if (!isVisible())
+            if (!isVisible() && !m_outOfSight)
                 show();
         }
         setCaption(m_italianLine, indented(c - kWelcomeIndent, kWelcome));
@@ -645,8 +662,11 @@ void CaptionStrip::speakAndWave()
     if (!m_character)
         return;
     try {
-        if (m_state.readAloud == 1)
+        if (m_state.readAloud == 1) {
+            // A pace picked meanwhile counts from this sentence on.
+            m_character->setSpeechPace(m_state.speed);
             m_character->Speak(m_italian);
+        }
     } catch (...) {
     }
     try {

@@ -80,6 +80,11 @@ public:
     void skipStartupWindow();
     // Reading aloud off and on: the character is hidden or shown.
     void setCharacterShown(bool shown);
+    // A full-screen window covers the strip's monitor: the strip and the
+    // character go out of sight, and come back as they were, reading aloud
+    // left as the learner chose it.
+    void setOutOfSight(bool out);
+    bool isOutOfSight() const { return m_outOfSight; }
     // Brings the strip and the character to the front (a second start asks).
     void activate();
     // Exit: stores what Exit keeps and makes sure it is on the disk, since
@@ -120,6 +125,8 @@ Q_SIGNALS:
     // The pointer crossed the menu picture: the menu opens with its top-right
     // corner at this point of the screen.
     void menuRequested(const QPoint& globalTopRight);
+    // A new pair is on the strip.
+    void pairShown(const QString& italian, const QString& english);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -198,6 +205,8 @@ private:
     bool m_playing = false; // the welcome, or Settings, has started the cycle
     bool m_held = false;    // Settings is open
     bool m_paused = false;
-    int m_sleepTicks = 0; // the ticks the armed cycle timer stands for
+    bool m_outOfSight = false;
+    bool m_characterShown = true; // reading aloud, as the learner left it
+    int m_sleepTicks = 0;         // the ticks the armed cycle timer stands for
     bool m_messageOpen = false;
 };

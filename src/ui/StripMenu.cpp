@@ -180,6 +180,17 @@ void StripMenu::toggleReadAloud()
     Q_EMIT readAloudToggled(on);
 }
 
+void StripMenu::setReadAloud(bool on)
+{
+    if (on != isReadAloud())
+        m_readAloud->setText(on ? kReadAloudOn : kReadAloudOff);
+}
+
+bool StripMenu::isReadAloud() const
+{
+    return m_readAloud->text() != kReadAloudOff;
+}
+
 void StripMenu::openAbout()
 {
     if (!m_about) {

@@ -37,6 +37,10 @@ public:
     void openAbout();       // mnu_veri
     void openWebsite();     // mnu_page
     void openEmail();       // mnu_email
+    // Reading aloud was switched elsewhere (the tray): the item's caption
+    // follows, without a signal back.
+    void setReadAloud(bool on);
+    bool isReadAloud() const;
 
     QMenu* menu() const { return m_menu.get(); }
     SettingsDialog* settingsDialog() const;

@@ -65,6 +65,8 @@ e2e_init()
     export XDG_RUNTIME_DIR="$E2E_WORK/runtime"
     mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
     chmod 700 "$XDG_RUNTIME_DIR"
+    # Nor the person's session bus: a test that needs one starts its own.
+    export DBUS_SESSION_BUS_ADDRESS="unix:path=$E2E_WORK/no-session-bus"
     unset WAYLAND_DISPLAY QT_QPA_PLATFORM
     trap stop_all EXIT
     trap 'exit 130' INT TERM

@@ -5,11 +5,15 @@
 #include "TestEnvironment.h"
 #include "agent/AgentControl.h"
 #include "content/Corpus.h"
+#include "platform/CommandLine.h"
 #include "playback/PairSource.h"
+#include "settings/SettingKeys.h"
 #include "settings/SettingsStore.h"
 #include "strip/CaptionStrip.h"
+#include "strip/LearnerControls.h"
 #include "ui/StartupSplash.h"
 #include "ui/StripMenu.h"
+#include "ui/TrayIcon.h"
 
 #include <QLabel>
 #include <QMap>
@@ -37,6 +41,7 @@ public:
         store.setWriteObserver([this](auto& key, auto&) { log << "write:" + key; });
         strip.setMessageHandler([this](const QString& text) { messages << text; });
         connectWindows();
+        connectControls();
     }
     ~StripRig() { delete splash; }
     StripRig(const StripRig&) = delete;
@@ -47,6 +52,9 @@ public:
     {
         strip.start();
         stopTimers();
+        // main() makes the tray after start, from what start has read.
+        tray.setSpeed(state.speed);
+        tray.showPair(strip.italian(), strip.english());
     }
     void stopTimers()
     {
@@ -78,6 +86,13 @@ public:
     QLabel* label(const char* name) const { return strip.findChild<QLabel*>(name); }
     QWidget* child(const char* name) const { return strip.findChild<QWidget*>(name); }
     QAction* item(const char* name) const { return menu.menu()->findChild<QAction*>(name); }
+    QAction* trayItem(const char* name) const { return tray.menu()->findChild<QAction*>(name); }
+    // A command word as a later start sends it, reaching the strip as in main().
+    void command(const QByteArray& word)
+    {
+        if (const auto known = CommandLine::commandFor(word))
+            controls.perform(*known);
+    }
     bool menuOpens() const { return child("Image1")->isEnabled(); }
     bool splashShown() const { return splash && splash->isVisible(); }
 
@@ -94,6 +109,9 @@ public:
     CaptionStrip strip{state, pairs, store, agent, desktop};
     StripMenu menu{state, store, desktop};
     QPointer<StartupSplash> splash;
+    LearnerControls controls{strip, state, store};
+    // Never shown: offscreen has no tray, but its menu and signals work.
+    TrayIcon tray{SettingKeys::find("sspeed").firstRun};
     int exits = 0;
 
 private:
@@ -124,6 +142,29 @@ private:
             if (splash)
                 splash->unload();
         });
+    }
+
+    // As main() connects the tray and the later starts' commands.
+    void connectControls()
+    {
+        QObject::connect(&controls, &LearnerControls::exitRequested, &menu,
+                         &StripMenu::exitRequested);
+        QObject::connect(&tray, &TrayIcon::pauseToggled, &controls, &LearnerControls::togglePause);
+        QObject::connect(&tray, &TrayIcon::repeatRequested, &controls, &LearnerControls::repeat);
+        QObject::connect(&tray, &TrayIcon::nextRequested, &controls, &LearnerControls::next);
+        QObject::connect(&tray, &TrayIcon::speedChosen, &controls,
+                         &LearnerControls::setSpeechSpeed);
+        QObject::connect(&tray, &TrayIcon::settingsRequested, &menu, &StripMenu::openSettings);
+        QObject::connect(&tray, &TrayIcon::exitRequested, &menu, &StripMenu::exitRequested);
+        QObject::connect(&tray, &TrayIcon::readAloudToggled, &strip,
+                         &CaptionStrip::setCharacterShown);
+        QObject::connect(&tray, &TrayIcon::readAloudToggled, &menu, &StripMenu::setReadAloud);
+        QObject::connect(&menu, &StripMenu::readAloudToggled, &tray, &TrayIcon::setReadAloud);
+        QObject::connect(&controls, &LearnerControls::learnerPauseChanged, &tray,
+                         &TrayIcon::setPaused);
+        QObject::connect(&controls, &LearnerControls::speechSpeedChanged, &tray,
+                         &TrayIcon::setSpeed);
+        QObject::connect(&strip, &CaptionStrip::pairShown, &tray, &TrayIcon::showPair);
     }
 
     static bool seed(const Stored& stored)

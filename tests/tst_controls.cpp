@@ -1,0 +1,283 @@
+#include "StripRig.h"
+#include "platform/FullScreenWatch.h"
+#include "platform/ScreenSaverWatch.h"
+#include "strip/PauseReasons.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using Reason = PauseReasons::Reason;
+
+// The learner's controls outside the strip's menu: the tray, a later start's
+// commands, the screen saver and full-screen windows.
+class TestControls : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Nothing here may reach the real session bus.
+    void initTestCase()
+    {
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/quorvel-test-bus");
+    }
+
+    void reasonsStayApart_data()
+    {
+        QTest::addColumn<QList<int>>("steps"); // +reason sets it, -reason clears it
+        QTest::addColumn<bool>("paused");
+        QTest::addColumn<bool>("hidden");
+        const int learner = int(Reason::Learner);
+        const int saver = int(Reason::ScreenSaver);
+        const int full = int(Reason::FullScreen);
+        QTest::newRow("none") << QList<int>{} << false << false;
+        QTest::newRow("learner") << QList<int>{learner} << true << false;
+        QTest::newRow("screen saver") << QList<int>{saver} << true << false;
+        QTest::newRow("full screen") << QList<int>{full} << true << true;
+        QTest::newRow("learner through the screen saver")
+            << QList<int>{learner, saver, -saver} << true << false;
+        QTest::newRow("learner through full screen")
+            << QList<int>{learner, full, -full} << true << false;
+        QTest::newRow("resumed under the screen saver")
+            << QList<int>{saver, learner, -learner} << true << false;
+        QTest::newRow("all, then all gone")
+            << QList<int>{learner, saver, full, -full, -saver, -learner} << false << false;
+        QTest::newRow("full screen outlasts the screen saver")
+            << QList<int>{full, saver, -saver} << true << true;
+    }
+    void reasonsStayApart()
+    {
+        QFETCH(QList<int>, steps);
+        QFETCH(bool, paused);
+        QFETCH(bool, hidden);
+        PauseReasons reasons;
+        for (int step : steps)
+            reasons.set(Reason(std::abs(step)), step > 0);
+        QCOMPARE(reasons.paused(), paused);
+        QCOMPARE(reasons.hidden(), hidden);
+    }
+
+    // A later start's word, or the tray, reaches the strip.
+    void commandsReachTheStrip_data()
+    {
+        QTest::addColumn<QByteArrayList>("words");
+        QTest::addColumn<bool>("paused");
+        QTest::newRow("pause") << QByteArrayList{"pause"} << true;
+        QTest::newRow("pause twice") << QByteArrayList{"pause", "pause"} << true;
+        QTest::newRow("pause, resume") << QByteArrayList{"pause", "resume"} << false;
+        QTest::newRow("toggle") << QByteArrayList{"toggle-pause"} << true;
+        QTest::newRow("toggle twice") << QByteArrayList{"toggle-pause", "toggle-pause"} << false;
+        QTest::newRow("resume alone") << QByteArrayList{"resume"} << false;
+        QTest::newRow("unknown word") << QByteArrayList{"activate-all"} << false;
+        QTest::newRow("tray click") << QByteArrayList{"click"} << true;
+        QTest::newRow("tray item, then resume") << QByteArrayList{"tray_pause", "resume"} << false;
+    }
+    void commandsReachTheStrip()
+    {
+        QFETCH(QByteArrayList, words);
+        QFETCH(bool, paused);
+        StripRig rig;
+        rig.start();
+        rig.finishWelcome();
+        rig.strip.wakeCycle(); // the cycle armed, as the program runs it
+        for (const QByteArray& word : words) {
+            if (word == "click")
+                rig.tray.click();
+            else if (word.startsWith("tray_"))
+                rig.trayItem(word.constData())->trigger();
+            else
+                rig.command(word);
+        }
+        QCOMPARE(rig.strip.isPaused(), paused);
+        QCOMPARE(rig.timer("Timer5")->isActive(), !paused);
+        QCOMPARE(rig.trayItem("tray_pause")->text(),
+                 paused ? QStringLiteral("Res&ume") : QStringLiteral("&Pause"));
+    }
+
+    void repeatAndNext_data()
+    {
+        QTest::addColumn<QByteArray>("how");
+        QTest::addColumn<bool>("next");
+        QTest::newRow("--next") << QByteArray("next") << true;
+        QTest::newRow("tray Next") << QByteArray("tray_next") << true;
+        QTest::newRow("--repeat") << QByteArray("repeat") << false;
+        QTest::newRow("tray Repeat") << QByteArray("tray_repeat") << false;
+    }
+    // Next shows another pair at once, Repeat the same one from its first
+    // line; the tray's tooltip shows the pair on show.
+    void repeatAndNext()
+    {
+        QFETCH(QByteArray, how);
+        QFETCH(bool, next);
+        StripRig rig({{"rd", "1"}, {"guage", "0"}, {"guagen", "10101"}});
+        rig.start();
+        rig.finishWelcome();
+        for (int i = 0; i < 30; ++i)
+            rig.strip.advanceCycle();
+        const QString italian = rig.strip.italian();
+        QCOMPARE(rig.tray.toolTip(), italian + '\n' + rig.strip.english());
+        rig.command("pause");
+        if (how.startsWith("tray_"))
+            rig.trayItem(how.constData())->trigger();
+        else
+            rig.command(how);
+        QCOMPARE(rig.strip.italian() != italian, next);
+        QCOMPARE(rig.strip.cycle().tick(), qint16(1));
+        QCOMPARE(rig.tray.toolTip(), rig.strip.italian() + '\n' + rig.strip.english());
+        QVERIFY(rig.strip.isPaused()); // the learner's pause holds
+    }
+
+    // --quit is Exit: it saves what Exit saves.
+    void quitIsExit()
+    {
+        StripRig rig;
+        rig.start();
+        rig.log.clear();
+        rig.command("quit");
+        QCOMPARE(rig.exits, 1);
+        QVERIFY(rig.log.contains("write:voice"));
+        QVERIFY(rig.log.contains("write:left"));
+        rig.trayItem("tray_exit")->trigger();
+        QCOMPARE(rig.exits, 2);
+    }
+
+    void speechSpeed_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QByteArray>("item");
+        QTest::addColumn<QString>("checkedBefore");
+        QTest::addColumn<int>("pace");
+        QTest::newRow("first run, slower")
+            << QString() << QByteArray("tray_slower") << QString("tray_normal") << 110;
+        QTest::newRow("190 stored, normal")
+            << QString("190") << QByteArray("tray_normal") << QString("tray_faster") << 150;
+        QTest::newRow("out of range, faster")
+            << QString("300") << QByteArray("tray_faster") << QString("tray_normal") << 190;
+        QTest::newRow("120 stored: none checked")
+            << QString("120") << QByteArray("tray_slower") << QString() << 110;
+    }
+    // A pace picked in the tray is written at once and reaches the parrot
+    // with the next sentence it reads.
+    void speechSpeed()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QByteArray, item);
+        QFETCH(QString, checkedBefore);
+        QFETCH(int, pace);
+        StripRig rig(stored.isEmpty() ? StripRig::Stored{} : StripRig::Stored{{"sspeed", stored}});
+        rig.start();
+        rig.finishWelcome();
+        for (const char* name : {"tray_slower", "tray_normal", "tray_faster"})
+            QCOMPARE(rig.trayItem(name)->isChecked(), checkedBefore == name);
+        rig.log.clear();
+        rig.trayItem(item.constData())->trigger();
+        QCOMPARE(rig.log, QStringList{"write:sspeed"});
+        QCOMPARE(rig.store.value("sspeed"), QString::number(pace));
+        QVERIFY(rig.trayItem(item.constData())->isChecked());
+        rig.command("next"); // the next sentence
+        const qsizetype paceAt = rig.log.indexOf(QStringLiteral("Pace:%1").arg(pace));
+        QVERIFY(paceAt > 0);
+        QVERIFY(rig.log.value(paceAt + 1).startsWith("Speak:"));
+    }
+
+    // Either switch moves the other: the hover menu's caption and the tray's
+    // check mark.
+    void readAloudInStep()
+    {
+        StripRig rig;
+        rig.start();
+        QVERIFY(rig.trayItem("tray_read_aloud")->isChecked());
+        rig.log.clear();
+        rig.trayItem("tray_read_aloud")->trigger();
+        QCOMPARE(rig.log, QStringList{"Hide"});
+        QCOMPARE(rig.item("mnu_hlp")->text(), QStringLiteral("R&ead aloud"));
+        rig.item("mnu_hlp")->trigger();
+        QVERIFY(rig.trayItem("tray_read_aloud")->isChecked());
+        QCOMPARE(rig.log, (QStringList{"Hide", "Show"}));
+        QCOMPARE(rig.item("mnu_hlp")->text(), QStringLiteral("Non r&ead aloud"));
+        rig.item("mnu_hlp")->trigger();
+        QVERIFY(!rig.trayItem("tray_read_aloud")->isChecked());
+    }
+
+    void fullScreen_data()
+    {
+        QTest::addColumn<bool>("readAloud");
+        QTest::addColumn<bool>("switchMeanwhile"); // reading aloud switched while hidden
+        QTest::newRow("reading aloud") << true << false;
+        QTest::newRow("silent") << false << false;
+        QTest::newRow("reading aloud, switched off meanwhile") << true << true;
+        QTest::newRow("silent, switched on meanwhile") << false << true;
+    }
+    // Full screen hides the strip and the parrot and pauses; they come back
+    // as the learner left them, reading aloud included.
+    void fullScreen()
+    {
+        QFETCH(bool, readAloud);
+        QFETCH(bool, switchMeanwhile);
+        StripRig rig;
+        rig.start();
+        rig.finishWelcome();
+        QVERIFY(rig.strip.isVisible());
+        if (!readAloud)
+            rig.item("mnu_hlp")->trigger();
+        rig.log.clear();
+        rig.controls.setFullScreen(true);
+        QVERIFY(!rig.strip.isVisible());
+        QVERIFY(rig.strip.isPaused());
+        if (switchMeanwhile)
+            rig.item("mnu_hlp")->trigger();
+        const bool readingAfter = readAloud != switchMeanwhile;
+        rig.controls.setFullScreen(false);
+        QVERIFY(rig.strip.isVisible());
+        QVERIFY(!rig.strip.isPaused());
+        QStringList expected{"Stop"};
+        if (readAloud)
+            expected << "Hide";
+        if (readingAfter)
+            expected << "Show";
+        QCOMPARE(rig.log, expected);
+    }
+
+    // The screen saver pauses without hiding; a pause the learner chose
+    // outlasts it.
+    void screenSaverKeepsTheLearnersPause()
+    {
+        StripRig rig;
+        rig.start();
+        rig.finishWelcome();
+        rig.controls.setScreenSaverActive(true);
+        QVERIFY(rig.strip.isPaused());
+        QVERIFY(rig.strip.isVisible());
+        QCOMPARE(rig.trayItem("tray_pause")->text(), QStringLiteral("&Pause"));
+        rig.command("pause");
+        rig.controls.setScreenSaverActive(false);
+        QVERIFY(rig.strip.isPaused());
+        rig.command("resume");
+        QVERIFY(!rig.strip.isPaused());
+        QVERIFY(rig.timer("Timer5")->isActive());
+    }
+
+    // Full screen during the welcome: the strip does not pop up meanwhile,
+    // and comes once it is over.
+    void fullScreenDuringTheWelcome()
+    {
+        StripRig rig;
+        rig.start();
+        rig.controls.setFullScreen(true);
+        rig.finishWelcome();
+        QVERIFY(!rig.strip.isVisible());
+        rig.controls.setFullScreen(false);
+        QVERIFY(rig.strip.isVisible());
+    }
+
+    // Without a session bus or an X11 display the watchers just say nothing.
+    void watchersWithoutADesktop()
+    {
+        const ScreenSaverWatch screenSaver;
+        QVERIFY(!screenSaver.isWatching());
+        const FullScreenWatch fullScreen([] { return QRect(0, 0, 1024, 768); });
+        QVERIFY(!fullScreen.isWatching());
+        QVERIFY(!fullScreen.isFullScreen());
+    }
+};
+
+QTEST_MAIN(TestControls)
+#include "tst_controls.moc"
