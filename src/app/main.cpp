@@ -112,8 +112,7 @@ void startupMessages(QtMsgType type, const QMessageLogContext&, const QString&)
 // choices would otherwise vanish without a sign.
 void showProblem(const QString& message)
 {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("File problem"), message,
-                    QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("File problem"), message, QMessageBox::Ok);
     box.exec();
 }
 
