@@ -68,6 +68,8 @@ StripMenu::StripMenu(PlaybackState& state, SettingsStore& store, const Desktop& 
 // applying it, as when the program ends.
 StripMenu::~StripMenu()
 {
+    // The menu outlives the close timer; its last Hide must not reach it.
+    m_menu->removeEventFilter(this);
     delete m_settings;
     delete m_about;
 }
