@@ -2,6 +2,7 @@
 #include "content/Corpus.h"
 #include "platform/CommandLine.h"
 #include "platform/Desktop.h"
+#include "platform/DesktopHints.h"
 #include "platform/FullScreenWatch.h"
 #include "platform/ProductInfo.h"
 #include "platform/ScreenSaverWatch.h"
@@ -217,6 +218,7 @@ int main(int argc, char* argv[])
         return runCommandLine(argc, argv, request);
 
     preferXcbOnWayland();
+    DesktopHints::preferCopiedPixels();
     if (platformPluginMissing())
         return EXIT_FAILURE;
     if (!displayExpected()) {

@@ -5,6 +5,10 @@ namespace DesktopHints {
 // Qt::Tool windows stay out of the taskbar on Windows already.
 void keepOffTaskbar(QWidget*) {}
 
+void setExposeReports(QWidget*, bool) {}
+
+void preferCopiedPixels() {}
+
 } // namespace DesktopHints
 
 QRect DesktopHints::workArea()
