@@ -7,7 +7,9 @@
 #include "agent/SpeechPace.h"
 #include "agent/WordBalloon.h"
 
+#include <QPainter>
 #include <QRegularExpression>
+#include <QSvgRenderer>
 #include <QTest>
 
 namespace {
@@ -136,7 +138,7 @@ private Q_SLOTS:
         art.compose(frame, ParrotPose{-60.0, 0.3, 0.8, 0.9}, ratio);
         for (const auto part : {ParrotArt::Part::Figure, ParrotArt::Part::Wing,
                                 ParrotArt::Part::Eye, ParrotArt::Part::EyeClosed}) {
-            const QImage& layer = art.layer(part, ratio);
+            const QImage& layer = art.layer(part, ratio).image;
             QCOMPARE(layer.format(), QImage::Format_ARGB32_Premultiplied);
             QCOMPARE(layer.devicePixelRatio(), ratio);
         }
@@ -146,6 +148,34 @@ private Q_SLOTS:
         // A wave frame differs from the rest pose, and both show the bird.
         QVERIFY(frame != art.image(ParrotPose{}, ratio));
         QVERIFY(!alphaRegion(frame).isEmpty());
+    }
+
+    // Parts are kept cut to their bounds; put back together at rest they
+    // must give the drawing as the SVG has it, at any pixel ratio.
+    void restPoseMatchesTheDrawing_data() { layersMatchTheTarget_data(); }
+    void restPoseMatchesTheDrawing()
+    {
+        QFETCH(qreal, ratio);
+        const ParrotArt art;
+        QSvgRenderer renderer(QStringLiteral(":/agent/art/parrot.svg"));
+        QImage drawing(art.size() * ratio, QImage::Format_ARGB32_Premultiplied);
+        drawing.fill(Qt::transparent);
+        {
+            QPainter painter(&drawing);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.scale(ratio, ratio);
+            for (const char* id : {"figure", "wing", "eye"})
+                renderer.render(&painter, QLatin1String(id),
+                                renderer.boundsOnElement(QLatin1String(id)));
+        }
+        const QImage composed = art.image(ParrotPose{}, ratio);
+        int differing = 0;
+        for (int y = 0; y < drawing.height(); ++y)
+            for (int x = 0; x < drawing.width(); ++x)
+                differing +=
+                    std::abs(qAlpha(drawing.pixel(x, y)) - qAlpha(composed.pixel(x, y))) > 8;
+        QVERIFY2(differing <= drawing.width() * drawing.height() / 200,
+                 qPrintable(QString::number(differing)));
     }
 
     void blend_data()

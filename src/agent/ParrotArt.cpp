@@ -52,20 +52,27 @@ QTransform turnedAbout(const QPointF& pivot, double degrees)
 
 ParrotArt::ParrotArt() : m_renderer(kArtFile) {}
 
-const QImage& ParrotArt::layer(Part part, qreal devicePixelRatio) const
+const ParrotArt::Layer& ParrotArt::layer(Part part, qreal devicePixelRatio) const
 {
     const QString id = elementId(part);
-    QImage& layer = m_layers[id + QLatin1Char('@') +
-                             QString::number(qRound(devicePixelRatio * kRatioKeyScale))];
-    if (layer.isNull()) {
-        layer = QImage(size() * devicePixelRatio, kFormat);
-        layer.setDevicePixelRatio(devicePixelRatio);
-        layer.fill(Qt::transparent);
+    Layer& layer = m_layers[id + QLatin1Char('@') +
+                            QString::number(qRound(devicePixelRatio * kRatioKeyScale))];
+    if (layer.image.isNull()) {
         // Parts are top-level groups without transforms, so their bounds are
-        // in the drawing's own units, which are logical pixels.
+        // in the drawing's own units, which are logical pixels. A pixel of
+        // margin keeps the antialiased edge.
         const QRectF bounds = m_renderer.boundsOnElement(id);
-        paintInBands(layer, [&](QPainter& painter) {
+        const QRect onDevice =
+            QRectF(bounds.topLeft() * devicePixelRatio, bounds.size() * devicePixelRatio)
+                .toAlignedRect()
+                .adjusted(-1, -1, 1, 1);
+        layer.offset = onDevice.topLeft();
+        layer.image = QImage(onDevice.size(), kFormat);
+        layer.image.setDevicePixelRatio(devicePixelRatio);
+        layer.image.fill(Qt::transparent);
+        paintInBands(layer.image, [&](QPainter& painter) {
             painter.setRenderHint(QPainter::Antialiasing);
+            painter.translate(-QPointF(layer.offset) / devicePixelRatio);
             m_renderer.render(&painter, id, bounds);
         });
     }
@@ -89,7 +96,10 @@ void ParrotArt::compose(QImage& frame, const ParrotPose& pose, qreal devicePixel
     body.scale(pose.scale, pose.scale);
     body.translate(-kFeet.x(), -kFeet.y());
     const auto draw = [&](Part part, const QTransform& placed) {
-        blendImage(frame, layer(part, devicePixelRatio), onDevice(placed, devicePixelRatio),
+        const Layer& drawn = layer(part, devicePixelRatio);
+        blendImage(frame, drawn.image,
+                   QTransform::fromTranslate(drawn.offset.x(), drawn.offset.y()) *
+                       onDevice(placed, devicePixelRatio),
                    pose.opacity);
     };
 
@@ -117,11 +127,12 @@ QImage ParrotArt::image(const ParrotPose& pose, qreal devicePixelRatio) const
 QRegion ParrotArt::sweptShape(double farthestAngle) const
 {
     QImage swept = image(ParrotPose{}, 1.0);
-    const QImage& wing = layer(Part::Wing, 1.0);
+    const Layer& wing = layer(Part::Wing, 1.0);
+    const QTransform placed = QTransform::fromTranslate(wing.offset.x(), wing.offset.y());
     const double direction = farthestAngle < 0 ? -1.0 : 1.0;
     for (double angle = 0.0; std::abs(angle) <= std::abs(farthestAngle);
          angle += direction * kSweepStepDegrees)
-        blendImage(swept, wing, turnedAbout(kShoulder, angle));
+        blendImage(swept, wing.image, placed * turnedAbout(kShoulder, angle));
     return alphaRegion(swept);
 }
 

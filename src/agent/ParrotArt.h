@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QImage>
+#include <QPoint>
 #include <QPointF>
 #include <QRegion>
 #include <QSize>
@@ -46,12 +47,17 @@ public:
     // passes through while it turns from 0 to `farthestAngle` degrees.
     QRegion sweptShape(double farthestAngle) const;
 
-    // A part drawn on its own transparent square at a pixel ratio; rendered
-    // on first use and kept.
-    const QImage& layer(Part part, qreal devicePixelRatio) const;
+    // A part drawn on its own at a pixel ratio, cut to the part's bounds:
+    // `offset` is where its top-left corner sits on the square, in device
+    // pixels. Rendered on first use and kept.
+    struct Layer {
+        QImage image;
+        QPoint offset;
+    };
+    const Layer& layer(Part part, qreal devicePixelRatio) const;
 
 private:
     mutable QSvgRenderer m_renderer;
     // Keyed by part and pixel ratio (in hundredths).
-    mutable QHash<QString, QImage> m_layers;
+    mutable QHash<QString, Layer> m_layers;
 };

@@ -1,5 +1,6 @@
 #include "agent/ParrotWindow.h"
 
+#include "agent/AlphaRegion.h"
 #include "agent/BandedPainting.h"
 #include "agent/ParrotMotion.h"
 #include "platform/DesktopHints.h"
@@ -7,6 +8,7 @@
 #include <QCloseEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWindow>
 
 namespace {
 
@@ -51,6 +53,7 @@ void ParrotWindow::setPose(const ParrotPose& pose)
     if (m_pose == ParrotPose{})
         m_composited = m_compositing();
     m_pose = pose;
+    quietenExposeReports();
     updateMask(wasWaving);
     // Without a compositor the new shape shows black wherever it grows until
     // the new frame arrives: paint and flush it at once, so that the server
@@ -61,12 +64,49 @@ void ParrotWindow::setPose(const ParrotPose& pose)
         repaint();
 }
 
+// Without a compositor every frame of a motion grows the shape somewhere, and
+// the server reports each grown part; but each frame repaints the whole bird
+// anyway. Reports are needed again at rest, and whenever the window is shown
+// (the first one is what lets it paint at all).
+void ParrotWindow::quietenExposeReports()
+{
+    const bool quiet =
+        !m_composited && m_pose != ParrotPose{} && windowHandle() && windowHandle()->isExposed();
+    if (quiet == m_exposeReportsOff)
+        return;
+    m_exposeReportsOff = quiet;
+    DesktopHints::setExposeReports(this, !quiet);
+    if (!quiet)
+        update(); // whatever was uncovered while nobody was told
+}
+
+void ParrotWindow::hideEvent(QHideEvent* event)
+{
+    if (m_exposeReportsOff) {
+        m_exposeReportsOff = false;
+        DesktopHints::setExposeReports(this, true);
+    }
+    QWidget::hideEvent(event);
+}
+
+const QImage& ParrotWindow::currentFrame()
+{
+    const qreal ratio = devicePixelRatioF();
+    if (m_frame.isNull() || m_framePose != m_pose || m_frame.devicePixelRatio() != ratio) {
+        m_art.compose(m_frame, m_pose, ratio);
+        m_framePose = m_pose;
+    }
+    return m_frame;
+}
+
 void ParrotWindow::updateMask(bool wasWaving)
 {
     if (!m_composited) {
         // See-through pixels would come out black: the shape follows every
-        // frame, so nothing but the parrot is drawn.
-        const QRegion shape = m_art.drawnShape(m_pose, kSolidAlpha);
+        // frame, so nothing but the parrot is drawn. At 1x the frame about to
+        // be painted gives the shape.
+        const QRegion shape = devicePixelRatioF() == 1.0 ? alphaRegion(currentFrame(), kSolidAlpha)
+                                                         : m_art.drawnShape(m_pose, kSolidAlpha);
         applyMask(shape.isEmpty() ? QRegion(kNothingShown) : shape);
         return;
     }
@@ -93,11 +133,11 @@ void ParrotWindow::paintEvent(QPaintEvent*)
     // The frame matches the backing store's format and pixel ratio, so it is
     // copied as it is: no conversion, no scaling, no blending; in bands,
     // because the window's shape makes the clip no rectangle.
-    m_art.compose(m_frame, m_pose, devicePixelRatioF());
+    const QImage& frame = currentFrame();
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     paintInBands(painter, rect(),
-                 [this](QPainter& band) { band.drawImage(QPointF(0, 0), m_frame); });
+                 [&frame](QPainter& band) { band.drawImage(QPointF(0, 0), frame); });
 }
 
 void ParrotWindow::mousePressEvent(QMouseEvent* event)

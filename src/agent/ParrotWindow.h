@@ -38,6 +38,7 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -45,15 +46,21 @@ protected:
 
 private:
     void updateMask(bool wasWaving);
+    void quietenExposeReports();
+    // The frame of the current pose, composed when the pose or the pixel
+    // ratio changed since the last one.
+    const QImage& currentFrame();
     void applyMask(const QRegion& mask);
 
     ParrotArt m_art;
     ParrotPose m_pose;
     QImage m_frame;
+    ParrotPose m_framePose;
     QRegion m_restMask;
     QRegion m_waveMask; // cut on the first wave
     CompositingCheck m_compositing;
     bool m_composited = true;
+    bool m_exposeReportsOff = false;
     bool m_dragging = false;
     QPoint m_grabOffset; // pointer position inside the window when grabbed
 };

@@ -28,28 +28,43 @@ QRgb over(QRgb source, QRgb target)
     return source + scaled(target, kMaxChannel - alpha + 1);
 }
 
-// The premultiplied pixel at (x, y), transparent outside the picture.
-QRgb texel(const QImage& image, int x, int y)
-{
-    if (x < 0 || y < 0 || x >= image.width() || y >= image.height())
-        return 0;
-    return reinterpret_cast<const QRgb*>(image.constScanLine(y))[x];
-}
+// The source's pixels, read without a call per pixel.
+class Texels {
+public:
+    explicit Texels(const QImage& image)
+        : m_bits(image.constBits()), m_stride(image.bytesPerLine()), m_width(image.width()),
+          m_height(image.height())
+    {
+    }
 
-QRgb bilinear(const QImage& image, double x, double y)
-{
-    const double left = std::floor(x);
-    const double top = std::floor(y);
-    const int fx = int((x - left) * kFullWeight);
-    const int fy = int((y - top) * kFullWeight);
-    const int ix = int(left);
-    const int iy = int(top);
-    const QRgb upper =
-        scaled(texel(image, ix, iy), kFullWeight - fx) + scaled(texel(image, ix + 1, iy), fx);
-    const QRgb lower = scaled(texel(image, ix, iy + 1), kFullWeight - fx) +
-                       scaled(texel(image, ix + 1, iy + 1), fx);
-    return scaled(upper, kFullWeight - fy) + scaled(lower, fy);
-}
+    // The premultiplied pixel at (x, y), transparent outside the picture.
+    QRgb at(int x, int y) const
+    {
+        if (x < 0 || y < 0 || x >= m_width || y >= m_height)
+            return 0;
+        return reinterpret_cast<const QRgb*>(m_bits + qsizetype(y) * m_stride)[x];
+    }
+
+    QRgb bilinear(double x, double y) const
+    {
+        const double left = std::floor(x);
+        const double top = std::floor(y);
+        const int fx = int((x - left) * kFullWeight);
+        const int fy = int((y - top) * kFullWeight);
+        const int ix = int(left);
+        const int iy = int(top);
+        const QRgb upper = scaled(at(ix, iy), kFullWeight - fx) + scaled(at(ix + 1, iy), fx);
+        const QRgb lower =
+            scaled(at(ix, iy + 1), kFullWeight - fx) + scaled(at(ix + 1, iy + 1), fx);
+        return scaled(upper, kFullWeight - fy) + scaled(lower, fy);
+    }
+
+private:
+    const uchar* m_bits;
+    qsizetype m_stride;
+    int m_width;
+    int m_height;
+};
 
 bool isWholePixelShift(const QTransform& transform)
 {
@@ -78,19 +93,28 @@ void blendImage(QImage& target, const QImage& source, const QTransform& transfor
         for (int y = area.top(); y <= area.bottom(); ++y) {
             auto* line = reinterpret_cast<QRgb*>(target.scanLine(y));
             const auto* from = reinterpret_cast<const QRgb*>(source.constScanLine(y - dy));
-            for (int x = area.left(); x <= area.right(); ++x)
-                line[x] = over(scaled(from[x - dx], weight), line[x]);
+            for (int x = area.left(); x <= area.right(); ++x) {
+                if (from[x - dx] != 0)
+                    line[x] = over(scaled(from[x - dx], weight), line[x]);
+            }
         }
         return;
     }
 
+    // The transform is affine, so one step right in the target is the same
+    // step in the source everywhere.
+    Q_ASSERT(transform.isAffine());
     const QTransform back = transform.inverted();
+    const Texels texels(source);
+    const QPointF step = back.map(QPointF(1, 0)) - back.map(QPointF(0, 0));
     for (int y = area.top(); y <= area.bottom(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(target.scanLine(y));
-        for (int x = area.left(); x <= area.right(); ++x) {
-            // Pixel centres map to pixel centres.
-            const QPointF at = back.map(QPointF(x + 0.5, y + 0.5)) - QPointF(0.5, 0.5);
-            line[x] = over(scaled(bilinear(source, at.x(), at.y()), weight), line[x]);
+        // Pixel centres map to pixel centres.
+        QPointF at = back.map(QPointF(area.left() + 0.5, y + 0.5)) - QPointF(0.5, 0.5);
+        for (int x = area.left(); x <= area.right(); ++x, at += step) {
+            const QRgb pixel = texels.bilinear(at.x(), at.y());
+            if (pixel != 0)
+                line[x] = over(scaled(pixel, weight), line[x]);
         }
     }
 }

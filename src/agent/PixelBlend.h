@@ -4,7 +4,7 @@
 #include <QTransform>
 
 // Draws `source` over `target` (both QImage::Format_ARGB32_Premultiplied)
-// through `transform`, which maps source pixels to target pixels, at
+// through `transform`, an affine map of source pixels to target pixels, at
 // `opacity`. Turned or scaled pictures are sampled bilinearly.
 //
 // The parrot is drawn with this instead of QPainter because Qt's raster
