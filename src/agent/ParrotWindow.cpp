@@ -20,7 +20,8 @@ constexpr QRect kNothingShown{-1, -1, 1, 1};
 
 ParrotWindow::ParrotWindow(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                          Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint),
+                          Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint |
+                          DesktopHints::selfPlacedFlags()),
       m_compositing(DesktopHints::isCompositing)
 {
     setObjectName(QStringLiteral("Peedy"));

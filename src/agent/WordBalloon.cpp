@@ -24,7 +24,7 @@ constexpr int kTextFlags = Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop;
 WordBalloon::WordBalloon(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                           Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint |
-                          Qt::WindowTransparentForInput),
+                          Qt::WindowTransparentForInput | DesktopHints::selfPlacedFlags()),
       m_font(QStringLiteral("Liberation Sans"), kPointSize)
 {
     setObjectName(QStringLiteral("WordBalloon"));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QRect>
+#include <Qt>
 
 class QWidget;
 
@@ -13,6 +14,13 @@ namespace DesktopHints {
 // switcher every time it is shown (X11: _NET_WM_STATE_SKIP_TASKBAR and
 // _NET_WM_STATE_SKIP_PAGER). Elsewhere the Qt::Tool flag already does it.
 void keepOffTaskbar(QWidget* window);
+
+// Extra window flags for a window the tutor places itself and keeps above
+// others: the strip, the parrot and its balloon. On XWayland the
+// compositor's window manager may put managed windows wherever it likes
+// (weston piles them near the top-left corner), so there they bypass it;
+// on X11 the window manager honours their places and keeps them on top.
+Qt::WindowFlags selfPlacedFlags();
 
 // Whether a compositing manager draws the desktop, so that see-through
 // pixels of a window show what is behind it. Without one (plain X11 with a

@@ -7,6 +7,11 @@ void keepOffTaskbar(QWidget*) {}
 
 void setExposeReports(QWidget*, bool) {}
 
+Qt::WindowFlags selfPlacedFlags()
+{
+    return {};
+}
+
 void preferCopiedPixels() {}
 
 } // namespace DesktopHints

@@ -98,6 +98,12 @@ void setExposeReports(QWidget* window, bool wanted)
     xcb_flush(connection);
 }
 
+Qt::WindowFlags selfPlacedFlags()
+{
+    const bool onXWayland = x11Connection() && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    return onXWayland ? Qt::WindowFlags(Qt::X11BypassWindowManagerHint) : Qt::WindowFlags();
+}
+
 void preferCopiedPixels()
 {
     if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))

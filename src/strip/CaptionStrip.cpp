@@ -153,7 +153,7 @@ void showModalMessage(const QString& text)
 CaptionStrip::CaptionStrip(PlaybackState& state, PairSource& pairs, SettingsStore& store,
                            AgentControl& agent, Desktop& desktop, QWidget* parent)
     : QWidget(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool |
-                          Qt::WindowDoesNotAcceptFocus),
+                          Qt::WindowDoesNotAcceptFocus | DesktopHints::selfPlacedFlags()),
       m_state(state), m_pairs(pairs), m_store(store), m_agent(agent), m_desktop(desktop),
       m_outline(new QFrame(this)), m_hairline(makeLabel(this, "Label3")),
       m_italianLine(makeLabel(this, "Label1")), m_englishLine(makeLabel(this, "Label2")),

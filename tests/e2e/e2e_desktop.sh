@@ -100,7 +100,10 @@ check "the parrot skips the taskbar and the pager" skips "$parrot"
 clients=$(xprop -root -notype _NET_CLIENT_LIST | sed 's/^[^=]*=//; s/,/ /g')
 listed=0
 for id in $clients; do
-    xprop -id "$id" WM_CLASS | grep -qi 'quorvel' && ! skips "$id" && listed=$((listed + 1))
+    if xprop -id "$id" WM_CLASS | grep -qi 'quorvel' && ! skips "$id"; then
+        listed=$((listed + 1))
+        e2e_log "in the taskbar: $(xprop -id "$id" WM_NAME _NET_WM_STATE _NET_WM_WINDOW_TYPE)"
+    fi
 done
 check "no window of the tutor is left for the taskbar ($listed)" test "$listed" = 0
 check "the strip's top is the panel's bottom (y = $sy)" test "$sy" = "$panel_height"
