@@ -8,7 +8,9 @@
 #   - the strip sits just below the top panel;
 #   - a close request from the window manager does not take the strip away;
 #   - a strip dragged onto the second monitor stays there, and comes back
-#     there at the next start.
+#     there at the next start; Settings opens there;
+#   - the Settings dialog asks for no minimize button, and closes when a
+#     window manager minimizes it anyway.
 #
 # Usage: e2e_desktop.sh PATH-TO-QUORVEL
 
@@ -144,5 +146,35 @@ strip=$(wait_for_window Form1 20)
 sleep 0.5
 read -r rx ry rw rh < <(window_geometry "$strip")
 check "the next start puts the strip back on the second monitor ($rx vs $dx)" test "$rx" = "$dx"
+
+# --- the Settings dialog ----------------------------------------------------
+# It asks for a title bar and a close box only. openbox keeps its minimize
+# button whatever a window asks, so minimizing must not hide the dialog
+# while it holds playback: it closes instead.
+sleep 4 # the welcome
+xdotool mousemove "$((rx + rw - 15))" "$((ry + rh / 2))"
+sleep 0.2
+xdotool mousemove "$((rx + rw - 12))" "$((ry + rh / 2))"
+menu=$(wait_for_window file 5)
+if [[ -n $menu ]]; then
+    read -r mx my mw mh < <(window_geometry "$menu")
+    xdotool mousemove "$((mx + mw / 2))" "$((my + 10))"
+    sleep 0.3
+    xdotool click 1
+fi
+dialog=$(wait_for_window 'Setting\.\.\.' 5)
+if [[ -n $dialog ]]; then
+    # flags, functions, decorations: functions 0x1 is all, 0x8 minimize, 0x10 maximize.
+    functions=$(xprop -id "$dialog" _MOTIF_WM_HINTS | sed -n 's/.*= *[^,]*, *\([^,]*\),.*/\1/p')
+    check "the dialog asks for no minimize and no maximize (functions $functions)" \
+        test -n "$functions" -a "$((functions & 0x19))" = 0
+    read -r gx _ _ _ < <(window_geometry "$dialog")
+    check "the dialog opens on the strip's monitor (x = $gx)" test "$gx" -ge 640
+    screenshot desktop-settings
+    xdotool windowminimize "$dialog"
+    check "a minimized dialog closes rather than hiding" wait_for_no_window 'Setting\.\.\.' 5
+else
+    fail "Settings... opens the dialog on the second monitor"
+fi
 
 finish
