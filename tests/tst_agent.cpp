@@ -1,6 +1,7 @@
 #include "FakeSpeechOutput.h"
 #include "agent/AgentControl.h"
 #include "agent/AlphaRegion.h"
+#include "agent/BalloonPlacement.h"
 #include "agent/DesktopCharacter.h"
 #include "agent/ParrotWindow.h"
 #include "agent/PixelBlend.h"
@@ -426,6 +427,30 @@ private Q_SLOTS:
         // The balloon stays as long as reading at that pace takes.
         QCOMPARE(rig.parrot->balloonTimerInterval() > DesktopCharacter::balloonTimeMs(kItalian),
                  rate < 0);
+    }
+
+    // The balloon never covers the strip: beside the parrot it drops below
+    // the strip while its tail still meets the bird; where no side is free it
+    // may cover the parrot, never the strip.
+    void balloonStaysOffTheStrip_data()
+    {
+        QTest::addColumn<QRect>("parrot");
+        QTest::addColumn<QRect>("screen");
+        QTest::newRow("below the strip's end") << QRect(777, 29, 128, 128) << kScreen;
+        QTest::newRow("head level with the strip") << QRect(777, 0, 128, 128) << kScreen;
+        QTest::newRow("over the strip") << QRect(400, 0, 128, 128) << kScreen;
+        QTest::newRow("no side free on a small screen")
+            << QRect(140, 40, 128, 128) << QRect(0, 0, 400, 168);
+    }
+    void balloonStaysOffTheStrip()
+    {
+        QFETCH(QRect, parrot);
+        QFETCH(QRect, screen);
+        const QRect strip(300, 0, 477, 23);
+        const auto r = BalloonPlacement::place(parrot, QSize(250, 60), screen, strip);
+        QVERIFY2(screen.contains(r.window), "balloon leaves the screen");
+        QVERIFY2(!r.window.intersects(strip), "balloon covers the strip");
+        QVERIFY(parrot.adjusted(-1, -1, 1, 1).contains(r.tailTip));
     }
 
     void placement_data()

@@ -105,6 +105,7 @@ private Q_SLOTS:
 
     // Wherever "left" came from, the whole strip starts on one monitor, on
     // the top of its free area, and the other windows open on that monitor.
+    // The parrot is told where it is.
     void startsInsideItsMonitor()
     {
         QFETCH(QString, left);
@@ -119,6 +120,9 @@ private Q_SLOTS:
             rig.desktop.others = {{second, second}};
         rig.start();
         QCOMPARE(rig.strip.windowRect(), strip);
+        // Shown, the strip tells the parrot's balloon where to keep off.
+        rig.strip.show();
+        QCOMPARE(rig.keepClear, strip);
         // The menu picture's end, 7110 twips in, is on the strip's monitor.
         QVERIFY(rig.desktop.screenGeometry().contains(strip.topLeft() + QPoint(473, 0)));
         rig.menu.openAbout();

@@ -73,17 +73,40 @@ QRect slideAlong(QRect window, Side side, const QRect& screen)
 } // namespace
 
 BalloonPlacement::Result BalloonPlacement::place(const QRect& parrot, const QSize& bodySize,
-                                                 const QRect& screen)
+                                                 const QRect& screen, const QRect& keepClear)
 {
-    for (Side side : kPreference) {
-        const QRect window =
-            slideAlong(windowFor(bodyBeside(side, parrot, bodySize), side), side, screen);
-        if (screen.contains(window))
-            return finish(side, window, parrot);
+    Result placed;
+    if (tryEachSide(parrot, bodySize, screen, keepClear, placed))
+        return placed;
+    // No side has room: stay on the screen and off the strip, even if the
+    // balloon covers the parrot.
+    QRect below =
+        keepInside(windowFor(bodyBeside(Side::Below, parrot, bodySize), Side::Below), screen);
+    if (below.intersects(keepClear)) {
+        below.moveTop(keepClear.bottom() + 1);
+        below = keepInside(below, screen);
     }
-    // No side has room: stay on the screen even if the balloon covers the parrot.
-    const QRect below = windowFor(bodyBeside(Side::Below, parrot, bodySize), Side::Below);
-    return finish(Side::Below, keepInside(below, screen), parrot);
+    return finish(Side::Below, below, parrot);
+}
+
+bool BalloonPlacement::tryEachSide(const QRect& parrot, const QSize& bodySize, const QRect& screen,
+                                   const QRect& keepClear, Result& placed)
+{
+    const QRect reach = parrot.adjusted(-1, -1, 1, 1);
+    for (Side side : kPreference) {
+        QRect window =
+            slideAlong(windowFor(bodyBeside(side, parrot, bodySize), side), side, screen);
+        // Beside the parrot, a balloon over the strip may drop below it as
+        // long as its tail still meets the parrot.
+        if (window.intersects(keepClear) && (side == Side::Left || side == Side::Right))
+            window.moveTop(keepClear.bottom() + 1);
+        if (!screen.contains(window) || window.intersects(keepClear))
+            continue;
+        placed = finish(side, window, parrot);
+        if (reach.contains(placed.tailTip))
+            return true;
+    }
+    return false;
 }
 
 BalloonPlacement::Result BalloonPlacement::finish(Side side, const QRect& window,

@@ -23,11 +23,17 @@ public:
     static constexpr int kTailHalfWidth = 7;
     static constexpr int kCornerRadius = 10;
 
-    // `parrot` is the character's window, `bodySize` the text box's size and
-    // `screen` the area the balloon must stay in.
-    static Result place(const QRect& parrot, const QSize& bodySize, const QRect& screen);
+    // `parrot` is the character's window, `bodySize` the text box's size,
+    // `screen` the area the balloon must stay in and `keepClear` an area it
+    // must never cover (the strip), if any.
+    static Result place(const QRect& parrot, const QSize& bodySize, const QRect& screen,
+                        const QRect& keepClear = {});
 
 private:
+    // The first side, in order of preference, with room on the screen clear
+    // of `keepClear`; false when none has.
+    static bool tryEachSide(const QRect& parrot, const QSize& bodySize, const QRect& screen,
+                            const QRect& keepClear, Result& placed);
     // Splits a placed window into body and tail.
     static Result finish(Side side, const QRect& window, const QRect& parrot);
 };

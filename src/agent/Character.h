@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QRect>
 #include <QString>
 
 // What the tutor asks of the desktop character. Every call returns at once:
@@ -26,6 +27,9 @@ public:
     // Places the character with its top-left corner near `screenPoint`,
     // kept inside the screen.
     virtual void MoveTo(const QPoint& screenPoint) = 0;
+    // A part of the screen the word balloon must never cover (the strip);
+    // empty for none.
+    virtual void setKeepClear(const QRect& screenArea) = 0;
     // Brings the character above other windows (a second start asks for it).
     virtual void Raise() = 0;
 };

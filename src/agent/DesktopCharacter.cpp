@@ -146,6 +146,15 @@ void DesktopCharacter::setSpeechPace(int wordsPerMinute)
     m_pace = SpeechPace::clamped(wordsPerMinute);
 }
 
+void DesktopCharacter::setKeepClear(const QRect& screenArea)
+{
+    if (screenArea == m_keepClear)
+        return;
+    m_keepClear = screenArea;
+    if (m_balloon->isVisible())
+        placeBalloon();
+}
+
 void DesktopCharacter::MoveTo(const QPoint& screenPoint)
 {
     moveWindow(screenPoint);
@@ -278,8 +287,8 @@ void DesktopCharacter::hideBalloon()
 void DesktopCharacter::placeBalloon()
 {
     const QRect parrot = m_window->geometry();
-    m_balloon->place(
-        BalloonPlacement::place(parrot, m_balloon->bodySize(), m_screenArea(parrot.center())));
+    m_balloon->place(BalloonPlacement::place(parrot, m_balloon->bodySize(),
+                                             m_screenArea(parrot.center()), m_keepClear));
 }
 
 void DesktopCharacter::moveWindow(const QPoint& topLeft)

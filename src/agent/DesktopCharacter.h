@@ -58,6 +58,7 @@ public:
     void setLanguageID(int languageId) override;
     void setSpeechPace(int wordsPerMinute) override;
     void MoveTo(const QPoint& screenPoint) override;
+    void setKeepClear(const QRect& screenArea) override;
     void Raise() override;
 
     void setClock(Clock clock);
@@ -105,6 +106,7 @@ private:
     QElapsedTimer m_elapsed;
     Clock m_clock;
     ScreenArea m_screenArea;
+    QRect m_keepClear; // the balloon never covers it
     int m_languageId = 0;
     int m_pace = SpeechPace::kNormal;
     std::optional<QLocale> m_voice;

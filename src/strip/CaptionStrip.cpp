@@ -304,6 +304,25 @@ void CaptionStrip::loadCharacter()
         return;
     m_character->Show();
     m_character->setLanguageID(kItalian);
+    keepBalloonOff();
+}
+
+void CaptionStrip::keepBalloonOff()
+{
+    if (m_character)
+        m_character->setKeepClear(geometry());
+}
+
+void CaptionStrip::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    keepBalloonOff();
+}
+
+void CaptionStrip::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    keepBalloonOff();
 }
 
 // Whole twips divided by whole twips per pixel, as the window system is

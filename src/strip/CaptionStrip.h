@@ -130,6 +130,8 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildLayout();
@@ -138,6 +140,8 @@ private:
     int pixelsY(double twips) const;
 
     void loadCharacter();
+    // Tells the character where the strip is, so its balloon stays off it.
+    void keepBalloonOff();
     void fitLine(QLabel* line, const QString& text);
     void settleOn(const QPoint& hint);
     void makeTopmost();

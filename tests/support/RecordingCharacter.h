@@ -9,7 +9,11 @@
 // and "Raise".
 class RecordingCharacter : public Character {
 public:
-    explicit RecordingCharacter(QStringList* log) : m_log(log) {}
+    // `keepClear`, if given, follows the area the balloon must keep off.
+    explicit RecordingCharacter(QStringList* log, QRect* keepClear = nullptr)
+        : m_log(log), m_keepClear(keepClear)
+    {
+    }
 
     void Show() override { m_log->append(QStringLiteral("Show")); }
     void Hide() override { m_log->append(QStringLiteral("Hide")); }
@@ -28,8 +32,15 @@ public:
     {
         m_log->append(QStringLiteral("MoveTo:%1,%2").arg(p.x()).arg(p.y()));
     }
+    // Not logged: it changes with every move of the strip.
+    void setKeepClear(const QRect& area) override
+    {
+        if (m_keepClear)
+            *m_keepClear = area;
+    }
     void Raise() override { m_log->append(QStringLiteral("Raise")); }
 
 private:
     QStringList* m_log;
+    QRect* m_keepClear;
 };

@@ -35,7 +35,8 @@ public:
         : seeded(seed(stored)), corpus(flags & NoTexts ? Corpus(QByteArray("{}")) : Corpus()),
           agent([this, flags](const QString& id, const QString& location) {
               log << QStringLiteral("Load:%1:%2").arg(id, location);
-              return flags & NoCharacter ? nullptr : std::make_unique<RecordingCharacter>(&log);
+              return flags & NoCharacter ? nullptr
+                                         : std::make_unique<RecordingCharacter>(&log, &keepClear);
           })
     {
         store.setWriteObserver([this](auto& key, auto&) { log << "write:" + key; });
@@ -104,6 +105,7 @@ public:
     PairSource pairs{corpus, 1};
     SettingsStore store;
     QStringList log; // calls on the character and writes to the store
+    QRect keepClear; // what the character's balloon must not cover
     QStringList messages;
     AgentControl agent;
     CaptionStrip strip{state, pairs, store, agent, desktop};
