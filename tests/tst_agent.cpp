@@ -13,6 +13,8 @@
 #include <QSvgRenderer>
 #include <QTest>
 
+Q_DECLARE_METATYPE(ParrotPose)
+
 namespace {
 
 const QRect kScreen(0, 0, 1024, 768);
@@ -177,6 +179,42 @@ private Q_SLOTS:
                     std::abs(qAlpha(drawing.pixel(x, y)) - qAlpha(composed.pixel(x, y))) > 8;
         QVERIFY2(differing <= drawing.width() * drawing.height() / 200,
                  qPrintable(QString::number(differing)));
+    }
+
+    // A frame repaints only what moved: every pixel that differs between two
+    // poses lies in the area said to change, and a wave or a blink leaves
+    // most of the bird alone.
+    void changedArea_data()
+    {
+        QTest::addColumn<ParrotPose>("from");
+        QTest::addColumn<ParrotPose>("to");
+        QTest::addColumn<bool>("whole");
+        const ParrotPose rest;
+        QTest::newRow("wing lifts") << rest << ParrotPose{-30.0, 1.0, 1.0, 1.0} << false;
+        QTest::newRow("wing swings")
+            << ParrotPose{-60.0, 1.0, 1.0, 1.0} << ParrotPose{-45.0, 1.0, 1.0, 1.0} << false;
+        QTest::newRow("eye half shut") << rest << ParrotPose{0.0, 0.6, 1.0, 1.0} << false;
+        QTest::newRow("eye shut") << ParrotPose{0.0, 0.6, 1.0, 1.0}
+                                  << ParrotPose{0.0, 0.2, 1.0, 1.0} << false;
+        QTest::newRow("grows") << ParrotPose{0.0, 1.0, 1.0, 0.5} << rest << true;
+        QTest::newRow("fades") << rest << ParrotPose{0.0, 1.0, 0.5, 1.0} << true;
+    }
+    void changedArea()
+    {
+        QFETCH(ParrotPose, from);
+        QFETCH(ParrotPose, to);
+        QFETCH(bool, whole);
+        const ParrotArt art;
+        const QRect changed = art.changedArea(from, to);
+        const QImage before = art.image(from, 1.0);
+        const QImage after = art.image(to, 1.0);
+        for (int y = 0; y < before.height(); ++y)
+            for (int x = 0; x < before.width(); ++x)
+                if (before.pixel(x, y) != after.pixel(x, y))
+                    QVERIFY2(changed.contains(x, y),
+                             qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+        QCOMPARE(changed == QRect(QPoint(0, 0), art.size()), whole);
+        QVERIFY(art.changedArea(to, to).isEmpty());
     }
 
     void blend_data()

@@ -91,30 +91,61 @@ void ParrotArt::compose(QImage& frame, const ParrotPose& pose, qreal devicePixel
     if (pose.opacity <= 0.0)
         return;
 
+    for (const Part part : {Part::Figure, Part::Wing, eyePart(pose)}) {
+        const Layer& drawn = layer(part, devicePixelRatio);
+        blendImage(frame, drawn.image,
+                   QTransform::fromTranslate(drawn.offset.x(), drawn.offset.y()) *
+                       onDevice(placement(part, pose), devicePixelRatio),
+                   pose.opacity);
+    }
+}
+
+ParrotArt::Part ParrotArt::eyePart(const ParrotPose& pose)
+{
+    return pose.eyeOpen < kEyeShut ? Part::EyeClosed : Part::Eye;
+}
+
+QTransform ParrotArt::placement(Part part, const ParrotPose& pose) const
+{
     QTransform body;
     body.translate(kFeet.x(), kFeet.y());
     body.scale(pose.scale, pose.scale);
     body.translate(-kFeet.x(), -kFeet.y());
-    const auto draw = [&](Part part, const QTransform& placed) {
-        const Layer& drawn = layer(part, devicePixelRatio);
-        blendImage(frame, drawn.image,
-                   QTransform::fromTranslate(drawn.offset.x(), drawn.offset.y()) *
-                       onDevice(placed, devicePixelRatio),
-                   pose.opacity);
-    };
-
-    draw(Part::Figure, body);
-    draw(Part::Wing, turnedAbout(kShoulder, pose.wingAngle) * body);
-    if (pose.eyeOpen < kEyeShut) {
-        draw(Part::EyeClosed, body);
-    } else {
+    switch (part) {
+    case Part::Figure:
+    case Part::EyeClosed:
+        return body;
+    case Part::Wing:
+        return turnedAbout(kShoulder, pose.wingAngle) * body;
+    case Part::Eye: {
         const QPointF eye = m_renderer.boundsOnElement(elementId(Part::Eye)).center();
         QTransform squashed;
         squashed.translate(eye.x(), eye.y());
         squashed.scale(1.0, pose.eyeOpen);
         squashed.translate(-eye.x(), -eye.y());
-        draw(Part::Eye, squashed * body);
+        return squashed * body;
     }
+    }
+    return body;
+}
+
+QRect ParrotArt::partArea(Part part, const ParrotPose& pose) const
+{
+    // A pixel more each way for the antialiased edge.
+    const QRectF bounds = m_renderer.boundsOnElement(elementId(part));
+    return placement(part, pose).mapRect(bounds).toAlignedRect().adjusted(-1, -1, 1, 1);
+}
+
+QRect ParrotArt::changedArea(const ParrotPose& from, const ParrotPose& to) const
+{
+    if (from.scale != to.scale || from.opacity != to.opacity)
+        return QRect(QPoint(0, 0), size());
+    QRect changed;
+    if (from.wingAngle != to.wingAngle)
+        changed |= partArea(Part::Wing, from) | partArea(Part::Wing, to);
+    if (from.eyeOpen != to.eyeOpen)
+        changed |= partArea(eyePart(from), from) | partArea(eyePart(to), to);
+    return changed.intersected(QRect(QPoint(0, 0), size()));
 }
 
 QImage ParrotArt::image(const ParrotPose& pose, qreal devicePixelRatio) const

@@ -9,6 +9,7 @@
 #include <QRegion>
 #include <QSize>
 #include <QSvgRenderer>
+#include <QTransform>
 
 // The parrot's picture: our SVG drawn part by part, so the wing can turn and
 // the eye can close. Works in logical pixels on a 128 x 128 square.
@@ -38,6 +39,9 @@ public:
     void compose(QImage& frame, const ParrotPose& pose, qreal devicePixelRatio) const;
     // The pose as a new image at `devicePixelRatio` (2 for a 2x screen).
     QImage image(const ParrotPose& pose, qreal devicePixelRatio) const;
+    // The part of the square that differs between two poses, in logical
+    // pixels: all of it when the size or opacity changed.
+    QRect changedArea(const ParrotPose& from, const ParrotPose& to) const;
     // Where the pose covers at least `minAlpha` (1 to 255) at full size and
     // opacity, for the window mask.
     QRegion shape(const ParrotPose& pose, int minAlpha = 1) const;
@@ -57,6 +61,11 @@ public:
     const Layer& layer(Part part, qreal devicePixelRatio) const;
 
 private:
+    static Part eyePart(const ParrotPose& pose);
+    // Where `part` goes on the square for `pose`, in logical pixels.
+    QTransform placement(Part part, const ParrotPose& pose) const;
+    QRect partArea(Part part, const ParrotPose& pose) const;
+
     mutable QSvgRenderer m_renderer;
     // Keyed by part and pixel ratio (in hundredths).
     mutable QHash<QString, Layer> m_layers;

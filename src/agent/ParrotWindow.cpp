@@ -8,7 +8,6 @@
 #include <QCloseEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QWindow>
 
 namespace {
 
@@ -50,44 +49,43 @@ void ParrotWindow::setPose(const ParrotPose& pose)
     if (pose == m_pose)
         return;
     const bool wasWaving = m_pose.wingAngle != 0.0;
+    // Only the moving wing or eye is painted and sent to the server again.
+    const QRect changed = m_art.changedArea(m_pose, pose);
     // A compositor may come or go while the tutor runs; ask once per motion.
     if (m_pose == ParrotPose{})
         m_composited = m_compositing();
     m_pose = pose;
-    quietenExposeReports();
-    updateMask(wasWaving);
-    // Without a compositor the new shape shows black wherever it grows until
-    // the new frame arrives: paint and flush it at once, so that the server
-    // gets the two together.
-    if (m_composited)
-        update();
-    else
-        repaint();
-}
-
-// Without a compositor every frame of a motion grows the shape somewhere, and
-// the server reports each grown part; but each frame repaints the whole bird
-// anyway. Reports are needed again at rest, and whenever the window is shown
-// (the first one is what lets it paint at all).
-void ParrotWindow::quietenExposeReports()
-{
-    const bool quiet =
-        !m_composited && m_pose != ParrotPose{} && windowHandle() && windowHandle()->isExposed();
-    if (quiet == m_exposeReportsOff)
-        return;
-    m_exposeReportsOff = quiet;
-    DesktopHints::setExposeReports(this, !quiet);
-    if (!quiet)
-        update(); // whatever was uncovered while nobody was told
-}
-
-void ParrotWindow::hideEvent(QHideEvent* event)
-{
-    if (m_exposeReportsOff) {
-        m_exposeReportsOff = false;
-        DesktopHints::setExposeReports(this, true);
+    if (m_composited) {
+        updateMask(wasWaving);
+        update(changed);
+    } else {
+        reshapeAndPaint(changed);
     }
-    QWidget::hideEvent(event);
+}
+
+// Without a compositor the server fills a part the shape grows into with
+// black until pixels for it arrive, and a whole frame is too large to be sure
+// to arrive with the shape. So the frame goes out while the shape is only
+// what the old and new outlines share; then the grown part follows in the
+// same batch as the shape that uncovers it, small enough to arrive with it.
+void ParrotWindow::reshapeAndPaint(const QRect& changed)
+{
+    const QRegion before = mask();
+    const QRegion after = solidShape();
+    applyMask(before & after);
+    repaint(changed);
+    applyMask(after);
+    const QRegion grown = after - before;
+    if (!grown.isEmpty())
+        repaint(grown);
+}
+
+QRegion ParrotWindow::solidShape()
+{
+    // At 1x the frame about to be painted gives the shape.
+    const QRegion shape = devicePixelRatioF() == 1.0 ? alphaRegion(currentFrame(), kSolidAlpha)
+                                                     : m_art.drawnShape(m_pose, kSolidAlpha);
+    return shape;
 }
 
 const QImage& ParrotWindow::currentFrame()
@@ -104,11 +102,8 @@ void ParrotWindow::updateMask(bool wasWaving)
 {
     if (!m_composited) {
         // See-through pixels would come out black: the shape follows every
-        // frame, so nothing but the parrot is drawn. At 1x the frame about to
-        // be painted gives the shape.
-        const QRegion shape = devicePixelRatioF() == 1.0 ? alphaRegion(currentFrame(), kSolidAlpha)
-                                                         : m_art.drawnShape(m_pose, kSolidAlpha);
-        applyMask(shape.isEmpty() ? QRegion(kNothingShown) : shape);
+        // frame, so nothing but the parrot is drawn.
+        applyMask(solidShape());
         return;
     }
     const bool waving = m_pose.wingAngle != 0.0;
@@ -125,8 +120,9 @@ void ParrotWindow::updateMask(bool wasWaving)
 
 void ParrotWindow::applyMask(const QRegion& mask)
 {
-    if (mask != this->mask())
-        setMask(mask);
+    const QRegion shown = mask.isEmpty() ? QRegion(kNothingShown) : mask;
+    if (shown != this->mask())
+        setMask(shown);
 }
 
 void ParrotWindow::paintEvent(QPaintEvent*)

@@ -38,7 +38,6 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -46,7 +45,9 @@ protected:
 
 private:
     void updateMask(bool wasWaving);
-    void quietenExposeReports();
+    void reshapeAndPaint(const QRect& changed);
+    // Where the current frame is solid enough to show without a compositor.
+    QRegion solidShape();
     // The frame of the current pose, composed when the pose or the pixel
     // ratio changed since the last one.
     const QImage& currentFrame();
@@ -60,7 +61,6 @@ private:
     QRegion m_waveMask; // cut on the first wave
     CompositingCheck m_compositing;
     bool m_composited = true;
-    bool m_exposeReportsOff = false;
     bool m_dragging = false;
     QPoint m_grabOffset; // pointer position inside the window when grabbed
 };

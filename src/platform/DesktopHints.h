@@ -29,12 +29,6 @@ Qt::WindowFlags selfPlacedFlags();
 // owner; elsewhere always.
 bool isCompositing();
 
-// Whether the display server reports the parts of `window` that became
-// visible (X11: ExposureMask). A window that repaints all of itself each
-// time it changes its shape can do without: every shape that grows would
-// otherwise send a burst of reports, waking the tutor twice per frame.
-void setExposeReports(QWidget* window, bool wanted);
-
 // Sends window pixels over the display connection instead of shared memory
 // (X11: QT_XCB_NO_MITSHM), unless the user chose otherwise. With shared
 // memory every repaint of an area shown before waits for a round trip to

@@ -5,8 +5,6 @@ namespace DesktopHints {
 // Qt::Tool windows stay out of the taskbar on Windows already.
 void keepOffTaskbar(QWidget*) {}
 
-void setExposeReports(QWidget*, bool) {}
-
 Qt::WindowFlags selfPlacedFlags()
 {
     return {};

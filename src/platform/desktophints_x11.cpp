@@ -78,26 +78,6 @@ void keepOffTaskbar(QWidget* window)
     window->installEventFilter(new SkipTaskbarOnShow(window));
 }
 
-void setExposeReports(QWidget* window, bool wanted)
-{
-    xcb_connection_t* connection = x11Connection();
-    if (!connection || !window->testAttribute(Qt::WA_WState_Created))
-        return;
-    const auto id = static_cast<xcb_window_t>(window->winId());
-    const std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&free)> attributes(
-        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, id),
-                                        nullptr),
-        &free);
-    if (!attributes)
-        return;
-    const uint32_t mask = wanted ? attributes->your_event_mask | XCB_EVENT_MASK_EXPOSURE
-                                 : attributes->your_event_mask & ~XCB_EVENT_MASK_EXPOSURE;
-    if (mask == attributes->your_event_mask)
-        return;
-    xcb_change_window_attributes(connection, id, XCB_CW_EVENT_MASK, &mask);
-    xcb_flush(connection);
-}
-
 Qt::WindowFlags selfPlacedFlags()
 {
     const bool onXWayland = x11Connection() && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
