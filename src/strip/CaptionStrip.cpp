@@ -183,6 +183,9 @@ CaptionStrip::CaptionStrip(PlaybackState& state, PairSource& pairs, SettingsStor
     // The cycle sleeps until its next step; the blink runs only while the
     // strip is collapsed.
     m_cycleTimer->setSingleShot(true);
+    // Kept to their exact beat, so that they keep meeting the parrot's.
+    m_scrollTimer->setTimerType(Qt::PreciseTimer);
+    m_slideTimer->setTimerType(Qt::PreciseTimer);
     connect(m_menuPicture, &StripPicture::mouseMoved, this, &CaptionStrip::requestMenu);
     for (QLabel* label : {m_italianLine, m_englishLine, m_hairline, m_pictureBack})
         m_dragHandles->watch(label);
@@ -649,12 +652,14 @@ void CaptionStrip::carryOut(DisplayCycle::Steps steps)
         clearItalianLine();
     if (steps & Step::ParkEnglish)
         parkEnglishLine();
+    // The wave first: the scroll's steps then fall due just after every other
+    // frame of it and are served in the same wake-up.
+    if (steps & Step::SpeakAndWave)
+        speakAndWave();
     if (steps & Step::ScrollItalianIn)
         enable(m_scrollTimer);
     if (steps & Step::SlideEnglishUp)
         enable(m_slideTimer);
-    if (steps & Step::SpeakAndWave)
-        speakAndWave();
 }
 
 // A line's time can end before its animation does when Settings shortened
