@@ -127,16 +127,26 @@ check "a strip dropped on the second monitor stays there (x = $dx)" \
 check "... on its top edge, below the panel (y = $dy)" test "$dy" = "$panel_height"
 screenshot desktop-second-monitor
 
-# Exit from the menu stores the place.
-xdotool mousemove "$((dx + dw - 15))" "$((dy + dh / 2))"
-sleep 0.2
-xdotool mousemove "$((dx + dw - 12))" "$((dy + dh / 2))"
-menu=$(wait_for_window file 5)
-if [[ -n $menu ]]; then
+# Crosses the picture at the end of the strip at X Y W H, as a person would,
+# and clicks the menu item ROW pixels below the menu's top (negative: above
+# its bottom). Fails when no menu opens.
+pick_from_menu()
+{
+    local x=$1 y=$2 w=$3 h=$4 row=$5 menu mx my mw mh
+    xdotool mousemove "$((x + w - 15))" "$((y + h / 2))"
+    sleep 0.2
+    xdotool mousemove "$((x + w - 12))" "$((y + h / 2))"
+    menu=$(wait_for_window file 5)
+    [[ -n $menu ]] || return 1
     read -r mx my mw mh < <(window_geometry "$menu")
-    xdotool mousemove "$((mx + mw / 2))" "$((my + mh - 11))"
+    ((row >= 0)) || row=$((mh + row))
+    xdotool mousemove "$((mx + mw / 2))" "$((my + row))"
     sleep 0.3
     xdotool click 1
+}
+
+# Exit, the last item, stores the place.
+if pick_from_menu "$dx" "$dy" "$dw" "$dh" -11; then
     wait_for_exit "$tutor" 10 || fail "Exit ends the program"
 else
     fail "the menu opens on the second monitor"
@@ -152,16 +162,7 @@ check "the next start puts the strip back on the second monitor ($rx vs $dx)" te
 # button whatever a window asks, so minimizing must not hide the dialog
 # while it holds playback: it closes instead.
 sleep 4 # the welcome
-xdotool mousemove "$((rx + rw - 15))" "$((ry + rh / 2))"
-sleep 0.2
-xdotool mousemove "$((rx + rw - 12))" "$((ry + rh / 2))"
-menu=$(wait_for_window file 5)
-if [[ -n $menu ]]; then
-    read -r mx my mw mh < <(window_geometry "$menu")
-    xdotool mousemove "$((mx + mw / 2))" "$((my + 10))"
-    sleep 0.3
-    xdotool click 1
-fi
+pick_from_menu "$rx" "$ry" "$rw" "$rh" 10
 dialog=$(wait_for_window 'Setting\.\.\.' 5)
 if [[ -n $dialog ]]; then
     # flags, functions, decorations: functions 0x1 is all, 0x8 minimize, 0x10 maximize.
