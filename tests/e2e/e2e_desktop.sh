@@ -20,12 +20,7 @@ program=${1:?usage: e2e_desktop.sh PATH-TO-QUORVEL}
 panel_height=30
 
 e2e_init
-for tool in openbox tint2 xterm wmctrl xprop xrandr; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "SKIP: $tool is not installed (scripts/test installs it)"
-        finish
-    fi
-done
+require_tools openbox tint2 xterm wmctrl xprop xrandr
 start_xvfb 1280x800x24 || {
     fail "Xvfb starts"
     finish

@@ -22,12 +22,7 @@ readonly WAVE_PIXELS=300    # a wing moved: more pixels changed than a blink cha
 readonly SHOT_SECONDS=25    # how long to keep taking screenshots
 readonly WAVES_WANTED=3     # screenshots mid-wave enough to stop early
 
-for tool in openbox xsetroot import compare convert; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        printf 'SKIP: %s is not installed\n' "$tool"
-        exit 0
-    fi
-done
+require_tools openbox xsetroot import compare convert
 
 e2e_init
 export HOME="$E2E_WORK/home"

@@ -13,12 +13,7 @@ source "$(dirname "$0")/lib.sh"
 program=${1:?usage: e2e_quiet.sh PATH-TO-QUORVEL}
 
 e2e_init
-for tool in dbus-daemon gdbus openbox xterm wmctrl; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "SKIP: $tool is not installed (scripts/test installs it)"
-        finish
-    fi
-done
+require_tools dbus-daemon gdbus openbox xterm wmctrl
 start_xvfb 1280x800x24 || {
     fail "Xvfb starts"
     finish

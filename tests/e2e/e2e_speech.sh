@@ -23,12 +23,7 @@ readonly HEARD_DB=-40       # a window louder than this is speech
 readonly WINDOW=0.5         # seconds per window
 readonly WAIT_SECONDS=30
 
-for tool in pulseaudio pactl parec sox speech-dispatcher; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        printf 'SKIP: %s is not installed\n' "$tool"
-        exit 0
-    fi
-done
+require_tools pulseaudio pactl parec sox speech-dispatcher
 if [[ ! -x $ESPEAK_MODULE ]]; then
     printf 'SKIP: speech-dispatcher has no espeak-ng module\n'
     exit 0

@@ -22,12 +22,7 @@ readonly SOCKET=quorvel-e2e
 readonly FIRST_LEFT=$((WIDTH / 2 - 2000 / 15))
 readonly PARROT_GAP=6
 
-for tool in weston Xwayland xwininfo; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        printf 'SKIP: %s is not installed\n' "$tool"
-        exit 0
-    fi
-done
+require_tools weston Xwayland xwininfo
 
 e2e_init
 unset DISPLAY

@@ -5,6 +5,7 @@
 # reports PASS/FAIL lines. The exit status is non-zero when anything failed.
 #
 #   e2e_init                    temporary folders, traps; call first
+#   require_tools TOOL...       prints SKIP and passes unless all are installed
 #   start_xvfb [WxHxD]          a private X display on a free number (DISPLAY)
 #   start_program PROG [ARGS]   starts the program in the background (PROGRAM_PID)
 #   wait_for_window NAME [S]    prints the id of the mapped window titled NAME
@@ -70,6 +71,19 @@ e2e_init()
     unset WAYLAND_DISPLAY QT_QPA_PLATFORM
     trap stop_all EXIT
     trap 'exit 130' INT TERM
+}
+
+# A test that cannot run here passes with a SKIP line naming what is missing
+# (scripts/test installs it).
+require_tools()
+{
+    local tool
+    for tool in "$@"; do
+        if ! command -v "$tool" >/dev/null 2>&1; then
+            printf 'SKIP: %s is not installed (scripts/test installs it)\n' "$tool"
+            exit 0
+        fi
+    done
 }
 
 settings_file() { printf '%s/Brix.conf\n' "$XDG_CONFIG_HOME"; }
