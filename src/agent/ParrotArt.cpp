@@ -50,7 +50,17 @@ QTransform turnedAbout(const QPointF& pivot, double degrees)
 
 } // namespace
 
-ParrotArt::ParrotArt() : m_renderer(kArtFile) {}
+ParrotArt::ParrotArt() : m_renderer(kArtFile)
+{
+    // Looked up once: every frame asks where the wing and the eye are.
+    for (const Part part : {Part::Figure, Part::Wing, Part::Eye, Part::EyeClosed})
+        m_bounds[std::size_t(part)] = m_renderer.boundsOnElement(elementId(part));
+}
+
+QRectF ParrotArt::bounds(Part part) const
+{
+    return m_bounds[std::size_t(part)];
+}
 
 const ParrotArt::Layer& ParrotArt::layer(Part part, qreal devicePixelRatio) const
 {
@@ -61,7 +71,7 @@ const ParrotArt::Layer& ParrotArt::layer(Part part, qreal devicePixelRatio) cons
         // Parts are top-level groups without transforms, so their bounds are
         // in the drawing's own units, which are logical pixels. A pixel of
         // margin keeps the antialiased edge.
-        const QRectF bounds = m_renderer.boundsOnElement(id);
+        const QRectF bounds = this->bounds(part);
         const QRect onDevice =
             QRectF(bounds.topLeft() * devicePixelRatio, bounds.size() * devicePixelRatio)
                 .toAlignedRect()
@@ -118,7 +128,7 @@ QTransform ParrotArt::placement(Part part, const ParrotPose& pose) const
     case Part::Wing:
         return turnedAbout(kShoulder, pose.wingAngle) * body;
     case Part::Eye: {
-        const QPointF eye = m_renderer.boundsOnElement(elementId(Part::Eye)).center();
+        const QPointF eye = bounds(Part::Eye).center();
         QTransform squashed;
         squashed.translate(eye.x(), eye.y());
         squashed.scale(1.0, pose.eyeOpen);
@@ -132,8 +142,7 @@ QTransform ParrotArt::placement(Part part, const ParrotPose& pose) const
 QRect ParrotArt::partArea(Part part, const ParrotPose& pose) const
 {
     // A pixel more each way for the antialiased edge.
-    const QRectF bounds = m_renderer.boundsOnElement(elementId(part));
-    return placement(part, pose).mapRect(bounds).toAlignedRect().adjusted(-1, -1, 1, 1);
+    return placement(part, pose).mapRect(bounds(part)).toAlignedRect().adjusted(-1, -1, 1, 1);
 }
 
 QRect ParrotArt::changedArea(const ParrotPose& from, const ParrotPose& to) const

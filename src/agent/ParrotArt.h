@@ -10,6 +10,7 @@
 #include <QSize>
 #include <QSvgRenderer>
 #include <QTransform>
+#include <array>
 
 // The parrot's picture: our SVG drawn part by part, so the wing can turn and
 // the eye can close. Works in logical pixels on a 128 x 128 square.
@@ -65,8 +66,11 @@ private:
     // Where `part` goes on the square for `pose`, in logical pixels.
     QTransform placement(Part part, const ParrotPose& pose) const;
     QRect partArea(Part part, const ParrotPose& pose) const;
+    // A part's bounds in the drawing, which are logical pixels.
+    QRectF bounds(Part part) const;
 
     mutable QSvgRenderer m_renderer;
+    std::array<QRectF, 4> m_bounds; // by Part
     // Keyed by part and pixel ratio (in hundredths).
     mutable QHash<QString, Layer> m_layers;
 };

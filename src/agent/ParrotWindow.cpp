@@ -83,9 +83,8 @@ void ParrotWindow::reshapeAndPaint(const QRect& changed)
 QRegion ParrotWindow::solidShape()
 {
     // At 1x the frame about to be painted gives the shape.
-    const QRegion shape = devicePixelRatioF() == 1.0 ? alphaRegion(currentFrame(), kSolidAlpha)
-                                                     : m_art.drawnShape(m_pose, kSolidAlpha);
-    return shape;
+    return devicePixelRatioF() == 1.0 ? alphaRegion(currentFrame(), kSolidAlpha)
+                                      : m_art.drawnShape(m_pose, kSolidAlpha);
 }
 
 const QImage& ParrotWindow::currentFrame()
