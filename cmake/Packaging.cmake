@@ -55,10 +55,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries the binary links come from dpkg-shlibdeps (package dpkg-dev).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What Qt loads at run time, which dpkg-shlibdeps cannot see: the X11 and
-# Wayland platform plugins, the speech-dispatcher speech plugin, and the
-# fonts the strip is drawn with.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins, qt6-wayland, qt6-speech-speechd-plugin, fonts-liberation")
+# Wayland platform plugins, and the fonts the strip is drawn with.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-wayland, fonts-liberation")
 # Reading aloud: the speech daemon and espeak-ng's Italian voice. Without
 # them the parrot stays silent and everything else goes on.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS

@@ -2,7 +2,7 @@
 
 #include "agent/BalloonPlacement.h"
 #include "agent/ParrotWindow.h"
-#include "agent/QtSpeechOutput.h"
+#include "agent/ThreadedSpeechOutput.h"
 #include "agent/VoiceChoice.h"
 #include "agent/WordBalloon.h"
 #include "platform/KeepInside.h"
@@ -38,7 +38,7 @@ std::optional<ParrotMotion::Kind> animationNamed(const QString& name)
 } // namespace
 
 DesktopCharacter::DesktopCharacter(std::unique_ptr<SpeechOutput> speech)
-    : m_speech(speech ? std::move(speech) : std::make_unique<QtSpeechOutput>()),
+    : m_speech(speech ? std::move(speech) : std::make_unique<ThreadedSpeechOutput>()),
       m_window(std::make_unique<ParrotWindow>()), m_balloon(std::make_unique<WordBalloon>()),
       m_screenArea(screenAreaAt)
 {

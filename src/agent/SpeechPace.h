@@ -1,7 +1,7 @@
 #pragma once
 
 // How fast the parrot reads, in words per minute, and the rate
-// QTextToSpeech takes for it (-1 slowest, 0 the voice's own pace, 1 fastest).
+// the speech engine takes for it (-1 slowest, 0 the voice's own pace, 1 fastest).
 namespace SpeechPace {
 
 constexpr int kSlowest = 80;

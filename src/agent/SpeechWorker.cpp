@@ -1,7 +1,5 @@
 #include "agent/SpeechWorker.h"
 
-#include <QTextToSpeech>
-
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -9,8 +7,8 @@
 namespace {
 
 // Starting the engine and choosing a voice go through every voice the
-// daemon offers (espeak-ng has hundreds); hand the memory that took back to
-// the system instead of keeping it for the whole day.
+// speech service offers (espeak-ng has thousands); hand the memory that took
+// back to the system instead of keeping it for the whole day.
 void releaseFreedMemory()
 {
 #ifdef __GLIBC__
@@ -31,20 +29,16 @@ void SpeechWorker::startEngine()
 {
     if (m_engine)
         return;
-    if (QTextToSpeech::availableEngines().isEmpty()) {
+    m_engine = SpeechEngine::create(this);
+    if (!m_engine || m_engine->state() == SpeechEngine::State::Error) {
         Q_EMIT engineUp({});
         return;
     }
-    m_engine = new QTextToSpeech(this);
-    connect(m_engine, &QTextToSpeech::stateChanged, this,
-            [this](QTextToSpeech::State state) { onStateChanged(state); });
-    if (m_engine->state() == QTextToSpeech::Error) {
-        Q_EMIT engineUp({});
-        return;
-    }
+    connect(m_engine, &SpeechEngine::stateChanged, this, &SpeechWorker::onStateChanged);
     if (m_rate != 0.0) // a new engine reads at the voice's own pace
         m_engine->setRate(m_rate);
-    Q_EMIT engineUp(m_engine->availableLocales());
+    releaseFreedMemory();
+    Q_EMIT engineUp(m_engine->locales());
 }
 
 void SpeechWorker::restartEngine()
@@ -53,13 +47,12 @@ void SpeechWorker::restartEngine()
     delete m_engine;
     m_engine = nullptr;
     m_voiceAccepted = false;
-    onStateChanged(QTextToSpeech::Ready); // whatever it was saying is gone
+    onStateChanged(SpeechEngine::State::Ready); // whatever it was saying is gone
     startEngine();
 }
 
 void SpeechWorker::setRate(double rate)
 {
-    // Asking the engine for its rate crashes inside libspeechd; remember it.
     if (rate == m_rate)
         return;
     m_rate = rate;
@@ -69,13 +62,7 @@ void SpeechWorker::setRate(double rate)
 
 void SpeechWorker::setLocale(const QLocale& locale)
 {
-    m_voiceAccepted = false;
-    if (!m_engine || m_engine->state() == QTextToSpeech::Error)
-        return;
-    m_engine->setLocale(locale);
-    // An engine that cannot switch keeps its old (often English) voice.
-    m_voiceAccepted = m_engine->locale().language() == locale.language() &&
-                      !m_engine->availableVoices().isEmpty();
+    m_voiceAccepted = m_engine && m_engine->setLocale(locale);
     releaseFreedMemory();
 }
 
@@ -94,12 +81,12 @@ void SpeechWorker::stop()
         m_engine->stop();
 }
 
-void SpeechWorker::onStateChanged(int state)
+void SpeechWorker::onStateChanged(SpeechEngine::State state)
 {
     m_answerTimer.stop();
-    if (state == QTextToSpeech::Error)
+    if (state == SpeechEngine::State::Error)
         Q_EMIT engineFailed();
-    const bool speaking = state == QTextToSpeech::Speaking;
+    const bool speaking = state == SpeechEngine::State::Speaking;
     if (speaking == m_speaking)
         return;
     m_speaking = speaking;

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "agent/SpeechEngine.h"
+
 #include <QList>
 #include <QLocale>
 #include <QObject>
 #include <QTimer>
-
-class QTextToSpeech;
 
 // Owns the text-to-speech engine on the speech thread: starting the engine
 // may spawn the speech daemon and listing voices may take a while, neither of
@@ -16,8 +16,7 @@ class SpeechWorker : public QObject {
 public:
     // A working engine answers a new text within this time by changing its
     // state (it stops the old text, starts the new one). One that does not
-    // has lost its speech service: Qt's speech-dispatcher engine never
-    // reports that itself.
+    // has lost its speech service: a speech service that dies says nothing.
     static constexpr int kAnswerTimeoutMs = 5000;
 
     explicit SpeechWorker(QObject* parent = nullptr);
@@ -38,10 +37,10 @@ Q_SIGNALS:
     void engineFailed();
 
 private:
-    void onStateChanged(int state);
+    void onStateChanged(SpeechEngine::State state);
     void onNoAnswer();
 
-    QTextToSpeech* m_engine = nullptr;
+    SpeechEngine* m_engine = nullptr;
     // Only a voice of the language asked for may speak.
     bool m_voiceAccepted = false;
     bool m_speaking = false;

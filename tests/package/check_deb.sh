@@ -50,8 +50,8 @@ depends=$(field Depends)
 recommends=$(field Recommends)
 in_list() { tr ',' '\n' <<<"$2" | sed 's/^ *//; s/ .*//' | grep -qx -- "$1"; }
 check "Depends holds the Qt libraries dpkg-shlibdeps found" grep -q 'libqt6widgets6' <<<"$depends"
-check "Depends holds libqt6texttospeech6" grep -q 'libqt6texttospeech6' <<<"$depends"
-for pkg in qt6-qpa-plugins qt6-wayland qt6-speech-speechd-plugin fonts-liberation; do
+check "Depends holds libspeechd2" grep -q 'libspeechd2' <<<"$depends"
+for pkg in qt6-qpa-plugins qt6-wayland fonts-liberation; do
     check "Depends holds $pkg" in_list "$pkg" "$depends"
 done
 for pkg in speech-dispatcher speech-dispatcher-espeak-ng espeak-ng; do

@@ -5,14 +5,14 @@
 class QThread;
 class SpeechWorker;
 
-// The real voice: Qt's text-to-speech engine (speech-dispatcher on Linux),
+// The real voice: the platform's speech engine (speech-dispatcher on Linux),
 // run on its own thread and created only when first asked for.
-class QtSpeechOutput : public SpeechOutput {
+class ThreadedSpeechOutput : public SpeechOutput {
     Q_OBJECT
 
 public:
-    explicit QtSpeechOutput(QObject* parent = nullptr);
-    ~QtSpeechOutput() override;
+    explicit ThreadedSpeechOutput(QObject* parent = nullptr);
+    ~ThreadedSpeechOutput() override;
 
     void start() override;
     void restart() override;

@@ -1,4 +1,4 @@
-#include "agent/QtSpeechOutput.h"
+#include "agent/ThreadedSpeechOutput.h"
 
 #include "agent/SpeechWorker.h"
 
@@ -11,9 +11,9 @@ constexpr unsigned long kShutdownWaitMs = 2000;
 
 } // namespace
 
-QtSpeechOutput::QtSpeechOutput(QObject* parent) : SpeechOutput(parent) {}
+ThreadedSpeechOutput::ThreadedSpeechOutput(QObject* parent) : SpeechOutput(parent) {}
 
-QtSpeechOutput::~QtSpeechOutput()
+ThreadedSpeechOutput::~ThreadedSpeechOutput()
 {
     if (!m_thread)
         return;
@@ -27,7 +27,7 @@ QtSpeechOutput::~QtSpeechOutput()
     delete m_thread;
 }
 
-void QtSpeechOutput::start()
+void ThreadedSpeechOutput::start()
 {
     if (m_thread)
         return;
@@ -36,14 +36,14 @@ void QtSpeechOutput::start()
     m_worker = new SpeechWorker;
     m_worker->moveToThread(m_thread);
     connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
-    connect(m_worker, &SpeechWorker::engineUp, this, &QtSpeechOutput::onEngineUp);
+    connect(m_worker, &SpeechWorker::engineUp, this, &ThreadedSpeechOutput::onEngineUp);
     connect(m_worker, &SpeechWorker::speakingChanged, this, &SpeechOutput::speakingChanged);
     connect(m_worker, &SpeechWorker::engineFailed, this, &SpeechOutput::failed);
     m_thread->start();
     QMetaObject::invokeMethod(m_worker, &SpeechWorker::startEngine, Qt::QueuedConnection);
 }
 
-void QtSpeechOutput::restart()
+void ThreadedSpeechOutput::restart()
 {
     if (!m_thread) {
         start();
@@ -54,7 +54,7 @@ void QtSpeechOutput::restart()
     QMetaObject::invokeMethod(m_worker, &SpeechWorker::restartEngine, Qt::QueuedConnection);
 }
 
-void QtSpeechOutput::setRate(double rate)
+void ThreadedSpeechOutput::setRate(double rate)
 {
     if (!m_worker)
         return;
@@ -62,7 +62,7 @@ void QtSpeechOutput::setRate(double rate)
         m_worker, [worker = m_worker, rate] { worker->setRate(rate); }, Qt::QueuedConnection);
 }
 
-void QtSpeechOutput::setLocale(const QLocale& locale)
+void ThreadedSpeechOutput::setLocale(const QLocale& locale)
 {
     if (!m_worker)
         return;
@@ -70,7 +70,7 @@ void QtSpeechOutput::setLocale(const QLocale& locale)
         m_worker, [worker = m_worker, locale] { worker->setLocale(locale); }, Qt::QueuedConnection);
 }
 
-void QtSpeechOutput::say(const QString& text)
+void ThreadedSpeechOutput::say(const QString& text)
 {
     if (!m_worker)
         return;
@@ -78,14 +78,14 @@ void QtSpeechOutput::say(const QString& text)
         m_worker, [worker = m_worker, text] { worker->say(text); }, Qt::QueuedConnection);
 }
 
-void QtSpeechOutput::stop()
+void ThreadedSpeechOutput::stop()
 {
     if (!m_worker)
         return;
     QMetaObject::invokeMethod(m_worker, &SpeechWorker::stop, Qt::QueuedConnection);
 }
 
-void QtSpeechOutput::onEngineUp(const QList<QLocale>& locales)
+void ThreadedSpeechOutput::onEngineUp(const QList<QLocale>& locales)
 {
     m_locales = locales;
     m_ready = true;
