@@ -166,7 +166,9 @@ private Q_SLOTS:
         rig.log.clear();
         rig.trayItem(item.constData())->trigger();
         QCOMPARE(rig.log, QStringList{"write:sspeed"});
-        QCOMPARE(rig.store.value("sspeed"), QString::number(pace));
+        QFile file(rig.env.settingsFile()); // on the disk at once
+        QVERIFY(file.open(QIODevice::ReadOnly) &&
+                file.readAll().contains("\nsspeed=" + QByteArray::number(pace) + '\n'));
         QVERIFY(rig.trayItem(item.constData())->isChecked());
         rig.command("next"); // the next sentence
         const qsizetype paceAt = rig.log.indexOf(QStringLiteral("Pace:%1").arg(pace));
