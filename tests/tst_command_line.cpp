@@ -21,12 +21,6 @@ private Q_SLOTS:
 
         QTest::newRow("none") << QStringList{} << Action::Start << Command::Pause;
         QTest::newRow("--pause") << QStringList{"--pause"} << Action::Send << Command::Pause;
-        QTest::newRow("--resume") << QStringList{"--resume"} << Action::Send << Command::Resume;
-        QTest::newRow("--toggle-pause")
-            << QStringList{"--toggle-pause"} << Action::Send << Command::TogglePause;
-        QTest::newRow("--repeat") << QStringList{"--repeat"} << Action::Send << Command::Repeat;
-        QTest::newRow("--next") << QStringList{"--next"} << Action::Send << Command::Next;
-        QTest::newRow("--quit") << QStringList{"--quit"} << Action::Send << Command::Quit;
         QTest::newRow("--help") << QStringList{"--help"} << Action::Help << Command::Pause;
         QTest::newRow("-h") << QStringList{"-h"} << Action::Help << Command::Pause;
         QTest::newRow("--version") << QStringList{"--version"} << Action::Version << Command::Pause;
@@ -76,12 +70,15 @@ private Q_SLOTS:
         QTest::newRow("next") << Command::Next << QByteArray("next");
         QTest::newRow("quit") << Command::Quit << QByteArray("quit");
     }
-    // Each command crosses the channel as its word and back; the usage names
-    // its option, and the message for no copy its word.
+    // Each command is its option with "--" before its word, crosses the
+    // channel as its word and back; the usage names its option, and the
+    // message for no copy its word.
     void words()
     {
         QFETCH(Command, command);
         QFETCH(QByteArray, word);
+        const CommandLine::Request request = CommandLine::parse({"--" + QString::fromLatin1(word)});
+        QVERIFY(request.action == Action::Send && request.command == command);
         QCOMPARE(CommandLine::wordFor(command), word);
         QCOMPARE(CommandLine::commandFor(word), std::optional<Command>(command));
         QVERIFY(CommandLine::usage().contains("--" + QString::fromLatin1(word) + ' '));

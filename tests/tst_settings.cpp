@@ -148,17 +148,6 @@ private Q_SLOTS:
         QCOMPARE(s.loaded(), values);
     }
 
-    // A pace picked in the tray is on the disk at once, alone.
-    void saveSpeechSpeed()
-    {
-        Session s;
-        s.writes.clear();
-        s.state.speed = SettingKeys::kFasterSpeed;
-        QVERIFY(s.store.saveSpeechSpeed(s.state));
-        QCOMPARE(s.writes, Writes({{"sspeed", "190"}}));
-        QVERIFY(fileLines(env->settingsFile()).contains("sspeed=190"));
-    }
-
     // A damaged read leaves an error behind; it must neither hide a failed write
     // (a folder in the file's place) nor keep the values from the disk later.
     void damagedThenUnwritable()

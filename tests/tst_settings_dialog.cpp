@@ -172,103 +172,80 @@ private Q_SLOTS:
         h.close();
     }
 
-    void indicatorFits_data()
+    // Every control that takes the keys tells a screen reader what it is, and
+    // the style's circle or box is drawn whole inside its button.
+    void everyControl()
     {
-        QTest::addColumn<QString>("name");
-        QStringList names{"Option2_0", "Option2_1", "Option3_0", "Option3_1"};
-        for (int i = 0; i < Topics::kCount; ++i)
-            names << QStringLiteral("Option1_%1").arg(i);
-        for (int i : {1, 3, 4, 5})
-            names << QStringLiteral("Check%1").arg(i);
-        for (const QString& name : names)
-            QTest::newRow(qPrintable(name)) << name;
-    }
-    // The style's circle or box is drawn whole inside its button.
-    void indicatorFits()
-    {
-        QFETCH(QString, name);
         Harness h;
         h.open();
-        auto* button = h.control<QAbstractButton>(name);
-        QStyleOptionButton option;
-        option.initFrom(button);
-        const bool radio = qobject_cast<QRadioButton*>(button);
-        const QRect indicator = button->style()->subElementRect(
-            radio ? QStyle::SE_RadioButtonIndicator : QStyle::SE_CheckBoxIndicator, &option,
-            button);
-        QVERIFY2(button->rect().contains(indicator),
-                 qPrintable(
-                     QStringLiteral("%1 in %2 px").arg(indicator.height()).arg(button->height())));
+        int buttons = 0;
+        for (QWidget* w : h.dialog->findChildren<QWidget*>()) {
+            if (w->focusPolicy() == Qt::NoFocus)
+                continue;
+            const QByteArray name = w->objectName().toUtf8();
+            QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w);
+            QVERIFY2(face && !face->text(QAccessible::Name).trimmed().isEmpty(), name);
+            auto* button = qobject_cast<QAbstractButton*>(w);
+            if (!button)
+                continue;
+            ++buttons;
+            QStyleOptionButton option;
+            option.initFrom(button);
+            const QRect indicator = button->style()->subElementRect(
+                qobject_cast<QRadioButton*>(button) ? QStyle::SE_RadioButtonIndicator
+                                                    : QStyle::SE_CheckBoxIndicator,
+                &option, button);
+            QVERIFY2(button->rect().contains(indicator), name);
+        }
+        QCOMPARE(buttons, Topics::kCount + 2 + 2 + 4);
+        const QMap<QString, QString> rows{
+            {"Text1_0", "Per sentence play, times"}, {"VScroll1", "Per sentence play, times"},
+            {"Text1_1", "Italian display, seconds"}, {"VScroll2", "Italian display, seconds"},
+            {"Text1_2", "English display, seconds"}, {"VScroll3", "English display, seconds"}};
+        for (auto [name, said] : rows.asKeyValueRange())
+            QCOMPARE(
+                QAccessible::queryAccessibleInterface(h.control(name))->text(QAccessible::Name),
+                said);
         h.close();
     }
 
-    void captionClear_data()
-    {
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("bar");
-        QTest::addColumn<QString>("check"); // the check box on the caption's line
-        QTest::newRow("repeats") << "Label1"
-                                 << "Text1_0"
-                                 << "VScroll1"
-                                 << "Check4";
-        QTest::newRow("Italian") << "Label2"
-                                 << "Text1_1"
-                                 << "VScroll2"
-                                 << "Check3";
-        QTest::newRow("English") << "Label3"
-                                 << "Text1_2"
-                                 << "VScroll3"
-                                 << "Check5";
-    }
     // A row's words keep at least a blank's width from its box and bar and
-    // from the check box beside it.
+    // from the check box on its line.
     void captionClear()
     {
-        QFETCH(QString, caption);
-        QFETCH(QString, box);
-        QFETCH(QString, bar);
-        QFETCH(QString, check);
         Harness h;
         h.open();
-        const auto* words = h.control<RowCaption>(caption);
-        QCOMPARE(words->text().simplified(), words->head() + ' ' + words->tail());
-        const QFontMetrics metrics(words->font());
-        const int blank = metrics.horizontalAdvance(' ');
-        const int headEnd = words->x() + metrics.horizontalAdvance(words->head());
-        const int tailStart = words->x() + words->tailLeft();
-        const int tailEnd = tailStart + metrics.horizontalAdvance(words->tail());
-        const QRect number = h.control(box)->geometry().united(h.control(bar)->geometry());
-        const QString where = QStringLiteral("words %1-%2 and %3-%4, box and bar %5-%6, check %7")
-                                  .arg(words->x())
-                                  .arg(headEnd)
-                                  .arg(tailStart)
-                                  .arg(tailEnd)
-                                  .arg(number.left())
-                                  .arg(number.right() + 1)
-                                  .arg(h.control(check)->x());
-        QVERIFY2(headEnd + blank <= number.left(), qPrintable(where));
-        QVERIFY2(number.right() + 1 + blank <= tailStart, qPrintable(where));
-        QVERIFY2(tailEnd + blank <= h.control(check)->x(), qPrintable(where));
+        const char* rows[][4]{{"Label1", "Text1_0", "VScroll1", "Check4"},
+                              {"Label2", "Text1_1", "VScroll2", "Check3"},
+                              {"Label3", "Text1_2", "VScroll3", "Check5"}};
+        for (const auto& [caption, box, bar, check] : rows) {
+            const auto* words = h.control<RowCaption>(caption);
+            QCOMPARE(words->text().simplified(), words->head() + ' ' + words->tail());
+            const QFontMetrics metrics(words->font());
+            const int blank = metrics.horizontalAdvance(' ');
+            const int tailStart = words->x() + words->tailLeft();
+            const QRect number = h.control(box)->geometry().united(h.control(bar)->geometry());
+            QVERIFY2(words->x() + metrics.horizontalAdvance(words->head()) + blank <= number.left(),
+                     caption);
+            QVERIFY2(number.right() + 1 + blank <= tailStart, caption);
+            QVERIFY2(tailStart + metrics.horizontalAdvance(words->tail()) + blank <=
+                         h.control(check)->x(),
+                     caption);
+        }
         h.close();
     }
 
-    void firstFocus_data()
-    {
-        QTest::addColumn<int>("topic");
-        QTest::newRow("first run") << 1;
-        QTest::newRow("Ordering drinks") << 9;
-        QTest::newRow("Entire") << 0;
-    }
-    // A Space typed first cannot change the topic by accident.
+    // The first focus is on the chosen topic: a Space typed first cannot
+    // change it by accident.
     void firstFocus()
     {
-        QFETCH(int, topic);
         Harness h;
-        h.state.topic = qint16(topic);
-        QApplication::setActiveWindow(&h.open());
-        QCOMPARE(QApplication::focusWidget(), h.option(1, topic));
-        h.close();
+        for (const int topic : {1, 9, 0}) { // the first run's, Ordering drinks, Entire
+            h.state.topic = qint16(topic);
+            QApplication::setActiveWindow(&h.open());
+            QCOMPARE(QApplication::focusWidget(), h.option(1, topic));
+            h.close();
+        }
     }
 
     // Tabbed to, a bar shows that it has the keys.
@@ -282,38 +259,6 @@ private Q_SLOTS:
         QTest::keyClick(h.bar(1), Qt::Key_Tab);
         QVERIFY(bar->hasFocus());
         QVERIFY(bar->grab().toImage() != plain);
-        h.close();
-    }
-
-    void accessibleName_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("said"); // empty: any words
-        const QMap<QString, QString> rows{
-            {"Text1_0", "Per sentence play, times"}, {"VScroll1", "Per sentence play, times"},
-            {"Text1_1", "Italian display, seconds"}, {"VScroll2", "Italian display, seconds"},
-            {"Text1_2", "English display, seconds"}, {"VScroll3", "English display, seconds"}};
-        Harness h;
-        for (const QWidget* w : h.open().findChildren<QWidget*>()) {
-            if (w->focusPolicy() != Qt::NoFocus)
-                QTest::newRow(qPrintable(w->objectName()))
-                    << w->objectName() << rows.value(w->objectName());
-        }
-        h.close();
-    }
-    // Every control that takes the keys tells a screen reader what it is.
-    void accessibleName()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, said);
-        Harness h;
-        h.open();
-        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(h.control(name));
-        QVERIFY(face);
-        const QString heard = face->text(QAccessible::Name);
-        QVERIFY2(!heard.trimmed().isEmpty(), "nameless");
-        if (!said.isEmpty())
-            QCOMPARE(heard, said);
         h.close();
     }
 

@@ -14,7 +14,6 @@ class FakeSpeechOutput : public SpeechOutput {
     Q_OBJECT
 
 public:
-    explicit FakeSpeechOutput(QList<QLocale> locales = {}) : m_offered(std::move(locales)) {}
     explicit FakeSpeechOutput(const QStringList& names)
     {
         for (const QString& name : names)
