@@ -167,6 +167,12 @@ private Q_SLOTS:
                              qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
         QCOMPARE(changed == QRect(QPoint(0, 0), art.size()), whole);
         QVERIFY(art.changedArea(to, to).isEmpty());
+        // Drawing just that area again turns one frame into the other.
+        for (const qreal ratio : {1.0, 2.0}) {
+            QImage frame = art.image(from, ratio);
+            art.redraw(frame, to, changed);
+            QCOMPARE(frame, art.image(to, ratio));
+        }
     }
 
     void blend_data()
@@ -243,6 +249,8 @@ private Q_SLOTS:
             const QRegion clear = QRegion(window->rect()) -
                                   alphaRegion(drawn, composited ? 1 : ParrotWindow::kSolidAlpha);
             QCOMPARE((window->mask() & clear).isEmpty(), !composited);
+            if (!composited) // and it leaves out nothing solid
+                QVERIFY((window->mask() ^ alphaRegion(drawn, ParrotWindow::kSolidAlpha)).isEmpty());
             // Without a compositor the frame goes out together with its shape.
             QCOMPARE(window->frame() == window->art().image(window->pose(), 1.0), !composited);
             if (!masks.contains(window->mask()))

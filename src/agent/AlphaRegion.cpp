@@ -6,15 +6,15 @@ namespace {
 
 // The runs of one row whose alpha is at least `minAlpha`, as rectangles one
 // pixel high.
-QList<QRect> rowRuns(const QRgb* line, int width, int y, int minAlpha)
+QList<QRect> rowRuns(const QRgb* line, int left, int end, int y, int minAlpha)
 {
     QList<QRect> runs;
-    int x = 0;
-    while (x < width) {
-        while (x < width && qAlpha(line[x]) < minAlpha)
+    int x = left;
+    while (x < end) {
+        while (x < end && qAlpha(line[x]) < minAlpha)
             ++x;
         const int start = x;
-        while (x < width && qAlpha(line[x]) >= minAlpha)
+        while (x < end && qAlpha(line[x]) >= minAlpha)
             ++x;
         if (x > start)
             runs.append(QRect(start, y, x - start, 1));
@@ -32,7 +32,7 @@ bool sameColumns(const QList<QRect>& band, const QList<QRect>& row)
 
 } // namespace
 
-QRegion alphaRegion(const QImage& image, int minAlpha)
+QRegion alphaRegion(const QImage& image, int minAlpha, const QRect& within)
 {
     // Premultiplying keeps alpha as it is, so such images need no copy.
     const bool direct = image.format() == QImage::Format_ARGB32 ||
@@ -41,11 +41,12 @@ QRegion alphaRegion(const QImage& image, int minAlpha)
     // Rows with the same runs grow one band, and the bands are handed over
     // sorted: building the region by adding rectangles one at a time costs
     // far more, and this happens for every frame of a wave.
+    const QRect area = within.isNull() ? argb.rect() : within & argb.rect();
     QList<QRect> rects;
     QList<QRect> band;
-    for (int y = 0; y < argb.height(); ++y) {
+    for (int y = area.top(); y <= area.bottom(); ++y) {
         const QList<QRect> row = rowRuns(reinterpret_cast<const QRgb*>(argb.constScanLine(y)),
-                                         argb.width(), y, minAlpha);
+                                         area.left(), area.right() + 1, y, minAlpha);
         if (!band.isEmpty() && !row.isEmpty() && band.constLast().bottom() == y - 1 &&
             sameColumns(band, row)) {
             for (QRect& rect : band)

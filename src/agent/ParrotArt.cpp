@@ -6,6 +6,7 @@
 
 #include <QPainter>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -97,16 +98,29 @@ void ParrotArt::compose(QImage& frame, const ParrotPose& pose, qreal devicePixel
         frame = QImage(pixels, kFormat);
         frame.setDevicePixelRatio(devicePixelRatio);
     }
-    frame.fill(Qt::transparent);
+    redraw(frame, pose, QRect(QPoint(0, 0), size()));
+}
+
+void ParrotArt::redraw(QImage& frame, const ParrotPose& pose, const QRect& area) const
+{
+    const qreal ratio = frame.devicePixelRatio();
+    const QRect cleared =
+        QRectF(QPointF(area.topLeft()) * ratio, QSizeF(area.size()) * ratio).toAlignedRect() &
+        frame.rect();
+    if (cleared.isEmpty())
+        return;
+    const auto rowBytes = std::size_t(cleared.width()) * sizeof(QRgb);
+    for (int y = cleared.top(); y <= cleared.bottom(); ++y)
+        std::memset(reinterpret_cast<QRgb*>(frame.scanLine(y)) + cleared.left(), 0, rowBytes);
     if (pose.opacity <= 0.0)
         return;
 
     for (const Part part : {Part::Figure, Part::Wing, eyePart(pose)}) {
-        const Layer& drawn = layer(part, devicePixelRatio);
+        const Layer& drawn = layer(part, ratio);
         blendImage(frame, drawn.image,
                    QTransform::fromTranslate(drawn.offset.x(), drawn.offset.y()) *
-                       onDevice(placement(part, pose), devicePixelRatio),
-                   pose.opacity);
+                       onDevice(placement(part, pose), ratio),
+                   pose.opacity, cleared);
     }
 }
 

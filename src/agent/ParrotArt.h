@@ -38,6 +38,9 @@ public:
     // Draws the pose into `frame`, replacing what it held. The frame is made
     // (again) when its size or pixel ratio does not fit `devicePixelRatio`.
     void compose(QImage& frame, const ParrotPose& pose, qreal devicePixelRatio) const;
+    // Draws the pose again only inside `area` (logical pixels) of a frame
+    // composed before, at the frame's own pixel ratio.
+    void redraw(QImage& frame, const ParrotPose& pose, const QRect& area) const;
     // The pose as a new image at `devicePixelRatio` (2 for a 2x screen).
     QImage image(const ParrotPose& pose, qreal devicePixelRatio) const;
     // The part of the square that differs between two poses, in logical

@@ -83,17 +83,28 @@ void ParrotWindow::reshapeAndPaint(const QRect& changed)
 QRegion ParrotWindow::solidShape()
 {
     // At 1x the frame about to be painted gives the shape.
-    return devicePixelRatioF() == 1.0 ? alphaRegion(currentFrame(), kSolidAlpha)
-                                      : m_art.drawnShape(m_pose, kSolidAlpha);
+    if (devicePixelRatioF() != 1.0)
+        return m_art.drawnShape(m_pose, kSolidAlpha);
+    currentFrame();
+    return m_frameShape;
 }
 
 const QImage& ParrotWindow::currentFrame()
 {
     const qreal ratio = devicePixelRatioF();
-    if (m_frame.isNull() || m_framePose != m_pose || m_frame.devicePixelRatio() != ratio) {
+    if (!m_frame.isNull() && m_frame.devicePixelRatio() == ratio) {
+        if (m_framePose == m_pose)
+            return m_frame;
+        const QRect area = m_art.changedArea(m_framePose, m_pose);
+        m_art.redraw(m_frame, m_pose, area);
+        if (ratio == 1.0) // logical pixels are the frame's own
+            m_frameShape = (m_frameShape - area) | alphaRegion(m_frame, kSolidAlpha, area);
+    } else {
         m_art.compose(m_frame, m_pose, ratio);
-        m_framePose = m_pose;
+        if (ratio == 1.0)
+            m_frameShape = alphaRegion(m_frame, kSolidAlpha);
     }
+    m_framePose = m_pose;
     return m_frame;
 }
 

@@ -48,8 +48,8 @@ private:
     void reshapeAndPaint(const QRect& changed);
     // Where the current frame is solid enough to show without a compositor.
     QRegion solidShape();
-    // The frame of the current pose, composed when the pose or the pixel
-    // ratio changed since the last one.
+    // The frame of the current pose: drawn again only where the pose changed
+    // since the last one, and whole when the pixel ratio changed.
     const QImage& currentFrame();
     void applyMask(const QRegion& mask);
 
@@ -57,6 +57,7 @@ private:
     ParrotPose m_pose;
     QImage m_frame;
     ParrotPose m_framePose;
+    QRegion m_frameShape; // where m_frame is solid, kept up at 1x only
     QRegion m_restMask;
     QRegion m_waveMask; // cut on the first wave
     CompositingCheck m_compositing;

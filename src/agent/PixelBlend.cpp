@@ -75,15 +75,17 @@ bool isWholePixelShift(const QTransform& transform)
 
 } // namespace
 
-void blendImage(QImage& target, const QImage& source, const QTransform& transform, double opacity)
+void blendImage(QImage& target, const QImage& source, const QTransform& transform, double opacity,
+                const QRect& clip)
 {
     Q_ASSERT(target.format() == QImage::Format_ARGB32_Premultiplied);
     Q_ASSERT(source.format() == QImage::Format_ARGB32_Premultiplied);
     const int weight = std::clamp(int(std::lround(opacity * kFullWeight)), 0, kFullWeight);
     if (weight == 0 || source.isNull())
         return;
-    const QRect area =
-        transform.mapRect(QRectF(source.rect())).toAlignedRect().intersected(target.rect());
+    const QRect area = transform.mapRect(QRectF(source.rect()))
+                           .toAlignedRect()
+                           .intersected(clip.isNull() ? target.rect() : clip & target.rect());
     if (area.isEmpty())
         return;
 

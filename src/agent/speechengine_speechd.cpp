@@ -5,7 +5,6 @@
 #include <QMutex>
 #include <QMutexLocker>
 #include <QSet>
-
 #include <csignal>
 #include <cstdlib>
 #include <libspeechd.h>
@@ -88,8 +87,8 @@ public:
         m_connection->callback_begin = onSpeechEvent;
         m_connection->callback_end = onSpeechEvent;
         m_connection->callback_cancel = onSpeechEvent;
-        if (spd_set_notification_on(m_connection, SPDNotification(SPD_BEGIN | SPD_END |
-                                                                  SPD_CANCEL)) == 0)
+        if (spd_set_notification_on(m_connection,
+                                    SPDNotification(SPD_BEGIN | SPD_END | SPD_CANCEL)) == 0)
             m_state = State::Ready;
     }
 
@@ -122,7 +121,8 @@ public:
 
     void say(const QString& text) override
     {
-        if (m_state != State::Error && spd_say(m_connection, SPD_TEXT, text.toUtf8().constData()) < 0)
+        if (m_state != State::Error &&
+            spd_say(m_connection, SPD_TEXT, text.toUtf8().constData()) < 0)
             report(State::Error);
     }
 
