@@ -1,5 +1,7 @@
 #include "StripRig.h"
 #include "platform/ProductInfo.h"
+#include "strip/CaptionLine.h"
+#include "strip/StripOutline.h"
 #include "strip/StripPicture.h"
 #include "ui/AboutWindow.h"
 #include "ui/SettingsDialog.h"
@@ -23,12 +25,72 @@ struct RepaintCounter : QObject {
     }
 };
 
+// A label as the strip sets its lines up: white words on black.
+template <typename Label> QImage drawnLine(const QString& text, const QFont& font)
+{
+    Label label;
+    label.setTextFormat(Qt::PlainText);
+    label.setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    label.setFont(font);
+    QPalette palette = label.palette();
+    palette.setColor(QPalette::WindowText, Qt::white);
+    palette.setColor(QPalette::Window, Qt::black);
+    label.setPalette(palette);
+    label.setAutoFillBackground(true);
+    label.setText(text);
+    label.resize(600, 19);
+    return label.grab().toImage();
+}
+
 } // namespace
 
 class TestStrip : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // The lines lay their words out once and then only move them; wherever
+    // the blanks before the words put them, they look as a plain label's.
+    void captionLineLooksLikeALabel_data()
+    {
+        QTest::addColumn<int>("blanks");
+        QTest::addColumn<QString>("words");
+        QTest::addColumn<double>("points");
+        QTest::newRow("no blank") << 0 << "Buongiorno, signora!" << 10.5;
+        QTest::newRow("one blank, kerned T") << 1 << "Tavolo per due, grazie." << 10.5;
+        QTest::newRow("scrolling, A") << 17 << "Avete una camera libera?" << 10.5;
+        QTest::newRow("scroll starts") << 36 << "Volentieri." << 10.5;
+        QTest::newRow("accent, fitted smaller") << 1 << "È tutto? Sì, è tutto." << 8.0;
+        QTest::newRow("welcome") << 30 << "Welcome to use Quorvel." << 9.5;
+    }
+    void captionLineLooksLikeALabel()
+    {
+        QFETCH(int, blanks);
+        QFETCH(QString, words);
+        QFETCH(double, points);
+        QFont font({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+        font.setPointSizeF(points);
+        const QString text = QString(blanks, QLatin1Char(' ')) + words;
+        const QImage line = drawnLine<CaptionLine>(text, font);
+        QCOMPARE(line, drawnLine<QLabel>(text, font));
+        QVERIFY(line != drawnLine<QLabel>(QString(), font)); // the words are drawn
+    }
+
+    // The outline skips repaints of its inside, never one that reaches its box.
+    void outlineDrawsItsBox()
+    {
+        StripOutline outline;
+        outline.setFrameStyle(QFrame::Box | QFrame::Plain);
+        QPalette palette = outline.palette();
+        palette.setColor(QPalette::WindowText, Qt::red);
+        outline.setPalette(palette);
+        outline.resize(100, 20);
+        QImage image(outline.size(), QImage::Format_ARGB32);
+        image.fill(Qt::transparent);
+        // Only a corner of the top edge is due: it lands at the image's origin.
+        outline.render(&image, QPoint(), QRegion(40, 0, 2, 2), QWidget::DrawChildren);
+        QCOMPARE(image.pixelColor(0, 0), QColor(Qt::red));
+        QCOMPARE(image.pixelColor(1, 1), QColor(Qt::transparent));
+    }
 
     void startup_data()
     {

@@ -8,8 +8,10 @@
 #include "platform/Twips.h"
 #include "playback/PairSource.h"
 #include "settings/SettingsStore.h"
+#include "strip/CaptionLine.h"
 #include "strip/DragHandles.h"
 #include "strip/LineFit.h"
+#include "strip/StripOutline.h"
 #include "strip/StripPicture.h"
 #include "strip/StripPlacement.h"
 
@@ -118,9 +120,9 @@ void enable(QTimer* timer)
         timer->start();
 }
 
-QLabel* makeLabel(QWidget* parent, const char* name)
+template <typename Label = QLabel> QLabel* makeLabel(QWidget* parent, const char* name)
 {
-    auto* label = new QLabel(parent);
+    auto* label = new Label(parent);
     label->setObjectName(QLatin1String(name));
     return label;
 }
@@ -155,8 +157,9 @@ CaptionStrip::CaptionStrip(PlaybackState& state, PairSource& pairs, SettingsStor
     : QWidget(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool |
                           Qt::WindowDoesNotAcceptFocus | DesktopHints::selfPlacedFlags()),
       m_state(state), m_pairs(pairs), m_store(store), m_agent(agent), m_desktop(desktop),
-      m_outline(new QFrame(this)), m_hairline(makeLabel(this, "Label3")),
-      m_italianLine(makeLabel(this, "Label1")), m_englishLine(makeLabel(this, "Label2")),
+      m_outline(new StripOutline(this)), m_hairline(makeLabel(this, "Label3")),
+      m_italianLine(makeLabel<CaptionLine>(this, "Label1")),
+      m_englishLine(makeLabel<CaptionLine>(this, "Label2")),
       m_pictureBack(makeLabel(this, "Label4")), m_menuPicture(new StripPicture(this)),
       m_pointerTimer(makeTimer(this, "Timer1", kPointerMs)),
       m_blinkTimer(makeTimer(this, "Timer2", kBlinkMs)),

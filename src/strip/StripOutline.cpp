@@ -1,0 +1,10 @@
+#include "strip/StripOutline.h"
+
+#include <QPaintEvent>
+
+void StripOutline::paintEvent(QPaintEvent* event)
+{
+    if ((event->region() - contentsRect()).isEmpty())
+        return;
+    QFrame::paintEvent(event);
+}
