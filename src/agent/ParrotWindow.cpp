@@ -8,6 +8,7 @@
 #include <QCloseEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWindow>
 
 namespace {
 
@@ -21,7 +22,7 @@ ParrotWindow::ParrotWindow(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                           Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint |
                           DesktopHints::selfPlacedFlags()),
-      m_compositing(DesktopHints::isCompositing)
+      m_compositing(DesktopHints::isCompositing), m_quietReshape(this)
 {
     setObjectName(QStringLiteral("Peedy"));
     setWindowTitle(QStringLiteral("Peedy"));
@@ -52,14 +53,19 @@ void ParrotWindow::setPose(const ParrotPose& pose)
     // Only the moving wing or eye is painted and sent to the server again.
     const QRect changed = m_art.changedArea(m_pose, pose);
     // A compositor may come or go while the tutor runs; ask once per motion.
-    if (m_pose == ParrotPose{})
+    if (m_pose == ParrotPose{}) {
         m_composited = m_compositing();
+        if (!m_composited)
+            m_quietReshape.refresh();
+    }
     m_pose = pose;
     if (m_composited) {
         updateMask(wasWaving);
         update(changed);
     } else {
-        reshapeAndPaint(changed);
+        // Back at rest the whole bird goes out once more: nothing the server
+        // did not report during the motion can outlast it.
+        reshapeAndPaint(pose == ParrotPose{} ? rect() : changed);
     }
 }
 
@@ -68,16 +74,24 @@ void ParrotWindow::setPose(const ParrotPose& pose)
 // to arrive with the shape. So the frame goes out while the shape is only
 // what the old and new outlines share; then the grown part follows in the
 // same batch as the shape that uncovers it, small enough to arrive with it.
+// Being painted at once, the grown part needs no report from the server.
 void ParrotWindow::reshapeAndPaint(const QRect& changed)
 {
     const QRegion before = mask();
     const QRegion after = solidShape();
     applyMask(before & after);
     repaint(changed);
-    applyMask(after);
     const QRegion grown = after - before;
-    if (!grown.isEmpty())
-        repaint(grown);
+    const auto grow = [&] {
+        applyMask(after);
+        if (!grown.isEmpty())
+            repaint(grown);
+    };
+    // Until the window is on screen a repaint paints nothing.
+    if (windowHandle() && windowHandle()->isExposed())
+        m_quietReshape.run(grow);
+    else
+        grow();
 }
 
 QRegion ParrotWindow::solidShape()

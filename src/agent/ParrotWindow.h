@@ -2,6 +2,7 @@
 
 #include "agent/ParrotArt.h"
 #include "agent/ParrotPose.h"
+#include "platform/DesktopHints.h"
 
 #include <QImage>
 #include <QPoint>
@@ -61,6 +62,7 @@ private:
     QRegion m_restMask;
     QRegion m_waveMask; // cut on the first wave
     CompositingCheck m_compositing;
+    DesktopHints::QuietReshape m_quietReshape;
     bool m_composited = true;
     bool m_dragging = false;
     QPoint m_grabOffset; // pointer position inside the window when grabbed

@@ -2,6 +2,7 @@
 
 #include <QRect>
 #include <Qt>
+#include <functional>
 
 class QWidget;
 
@@ -39,5 +40,26 @@ void preferCopiedPixels();
 // The part of the whole desktop that panels leave free, as the window
 // manager publishes it (X11: _NET_WORKAREA); null when nobody says.
 QRect workArea();
+
+// Lets a shaped window grow its shape without the display server reporting
+// what that uncovers, for a window that paints all of it straight after.
+// Without a compositor every frame of the parrot's wave grows its shape, and
+// each report woke the tutor twice more per frame only to paint again what
+// was just painted (X11: ExposureMask is off while the change is sent).
+// Elsewhere, and until `refresh` has found the window's reports, `run` only
+// makes the change.
+class QuietReshape {
+public:
+    explicit QuietReshape(QWidget* window) : m_window(window) {}
+
+    // Asks the server which reports the window gets: one round trip, so once
+    // per motion rather than per frame.
+    void refresh();
+    void run(const std::function<void()>& change) const;
+
+private:
+    QWidget* m_window;
+    quint32 m_reports = 0; // the window's own, with expose reports among them
+};
 
 } // namespace DesktopHints

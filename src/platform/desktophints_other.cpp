@@ -12,6 +12,13 @@ Qt::WindowFlags selfPlacedFlags()
 
 void preferCopiedPixels() {}
 
+void QuietReshape::refresh() {}
+
+void QuietReshape::run(const std::function<void()>& change) const
+{
+    change();
+}
+
 } // namespace DesktopHints
 
 QRect DesktopHints::workArea()

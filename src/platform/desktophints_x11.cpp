@@ -122,3 +122,37 @@ bool DesktopHints::isCompositing()
         xcb_get_selection_owner_reply(connection, cookie, nullptr), &free);
     return owner && owner->owner != XCB_NONE;
 }
+
+void DesktopHints::QuietReshape::refresh()
+{
+    m_reports = 0;
+    xcb_connection_t* connection = x11Connection();
+    if (!connection || !m_window->testAttribute(Qt::WA_WState_Created))
+        return;
+    const auto id = static_cast<xcb_window_t>(m_window->winId());
+    const std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&free)> attributes(
+        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, id),
+                                        nullptr),
+        &free);
+    if (attributes && (attributes->your_event_mask & XCB_EVENT_MASK_EXPOSURE))
+        m_reports = attributes->your_event_mask;
+}
+
+// The requests go out in order on Qt's own connection: the server makes the
+// shape change while the reports are off, and the pixels that follow it
+// arrive before they are on again.
+void DesktopHints::QuietReshape::run(const std::function<void()>& change) const
+{
+    xcb_connection_t* connection = x11Connection();
+    if (!connection || m_reports == 0) {
+        change();
+        return;
+    }
+    const auto id = static_cast<xcb_window_t>(m_window->winId());
+    const uint32_t quiet = m_reports & ~uint32_t(XCB_EVENT_MASK_EXPOSURE);
+    const uint32_t reports = m_reports;
+    xcb_change_window_attributes(connection, id, XCB_CW_EVENT_MASK, &quiet);
+    change();
+    xcb_change_window_attributes(connection, id, XCB_CW_EVENT_MASK, &reports);
+    xcb_flush(connection);
+}

@@ -32,8 +32,8 @@ void CaptionLine::prepare(const QString& words)
     const QFontMetricsF metrics(m_preparedFont);
     m_blankAdvance = metrics.horizontalAdvance(kBlank);
     m_blankKerning = words.isEmpty() ? 0.0
-                                     : metrics.horizontalAdvance(kBlank + words) -
-                                           m_blankAdvance - metrics.horizontalAdvance(words);
+                                     : metrics.horizontalAdvance(kBlank + words) - m_blankAdvance -
+                                           metrics.horizontalAdvance(words);
     m_lineHeight = metrics.ascent() + metrics.descent();
 }
 
