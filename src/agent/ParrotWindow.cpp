@@ -82,16 +82,13 @@ void ParrotWindow::reshapeAndPaint(const QRect& changed)
     applyMask(before & after);
     repaint(changed);
     const QRegion grown = after - before;
-    const auto grow = [&] {
-        applyMask(after);
-        if (!grown.isEmpty())
-            repaint(grown);
-    };
     // Until the window is on screen a repaint paints nothing.
-    if (windowHandle() && windowHandle()->isExposed())
-        m_quietReshape.run(grow);
+    if (!grown.isEmpty() && windowHandle() && windowHandle()->isExposed())
+        m_quietReshape.run([&] { applyMask(after); });
     else
-        grow();
+        applyMask(after);
+    if (!grown.isEmpty())
+        repaint(grown);
 }
 
 QRegion ParrotWindow::solidShape()

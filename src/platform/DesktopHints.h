@@ -42,7 +42,8 @@ void preferCopiedPixels();
 QRect workArea();
 
 // Lets a shaped window grow its shape without the display server reporting
-// what that uncovers, for a window that paints all of it straight after.
+// what that uncovers, for a window that paints all of it straight after:
+// `run` makes the change and leaves the requests for the paint to send.
 // Without a compositor every frame of the parrot's wave grows its shape, and
 // each report woke the tutor twice more per frame only to paint again what
 // was just painted (X11: ExposureMask is off while the change is sent).

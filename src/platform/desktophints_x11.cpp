@@ -138,9 +138,8 @@ void DesktopHints::QuietReshape::refresh()
         m_reports = attributes->your_event_mask;
 }
 
-// The requests go out in order on Qt's own connection: the server makes the
-// shape change while the reports are off, and the pixels that follow it
-// arrive before they are on again.
+// The requests go out in order on Qt's own connection, with the paint that
+// follows: the server makes the shape change while the reports are off.
 void DesktopHints::QuietReshape::run(const std::function<void()>& change) const
 {
     xcb_connection_t* connection = x11Connection();
@@ -154,5 +153,4 @@ void DesktopHints::QuietReshape::run(const std::function<void()>& change) const
     xcb_change_window_attributes(connection, id, XCB_CW_EVENT_MASK, &quiet);
     change();
     xcb_change_window_attributes(connection, id, XCB_CW_EVENT_MASK, &reports);
-    xcb_flush(connection);
 }
