@@ -43,11 +43,6 @@ QPoint spot(qint64 i, const QRect& strip)
     return round[i % 6];
 }
 
-// Timer1..Timer5's handlers.
-constexpr void (CaptionStrip::*kHandlers[])() = {
-    &CaptionStrip::pointerTick, &CaptionStrip::blinkTick, &CaptionStrip::slideTick,
-    &CaptionStrip::scrollTick, &CaptionStrip::wakeCycle};
-
 // Resident memory in KiB; 0 where there is no /proc.
 qint64 residentKiB()
 {
@@ -82,7 +77,23 @@ struct Day {
         const qint16 countdownBefore = form.countdown();
         const bool wasFull = form.isFullHeight();
         rig.log.clear(); // the day's log would otherwise be what grows
-        (form.*kHandlers[i])();
+        switch (i) {
+        case 0:
+            form.pointerTick();
+            break;
+        case 1:
+            form.blinkTick();
+            break;
+        case 2:
+            form.slideTick();
+            break;
+        case 3:
+            form.scrollTick();
+            break;
+        default:
+            form.wakeCycle();
+            break;
+        }
         const QStringList said = rig.log.filter(QStringLiteral("Speak:"));
         speaks += int(said.size());
         if (!said.isEmpty() &&
