@@ -22,18 +22,20 @@ CaptionLine::CaptionLine(QWidget* parent) : QLabel(parent)
     m_words.setTextFormat(Qt::PlainText);
 }
 
-void CaptionLine::prepare(const QString& words)
+// Compared as a view: a paint with the same words allocates nothing.
+void CaptionLine::prepare(QStringView words)
 {
     if (words == m_words.text() && font() == m_preparedFont)
         return;
     m_preparedFont = font();
-    m_words.setText(words);
+    m_words.setText(words.toString());
     m_words.prepare(QTransform(), m_preparedFont);
     const QFontMetricsF metrics(m_preparedFont);
     m_blankAdvance = metrics.horizontalAdvance(kBlank);
-    m_blankKerning = words.isEmpty() ? 0.0
-                                     : metrics.horizontalAdvance(kBlank + words) - m_blankAdvance -
-                                           metrics.horizontalAdvance(words);
+    m_blankKerning = words.isEmpty()
+                         ? 0.0
+                         : metrics.horizontalAdvance(kBlank + m_words.text()) - m_blankAdvance -
+                               metrics.horizontalAdvance(m_words.text());
     m_lineHeight = metrics.ascent() + metrics.descent();
 }
 
@@ -44,7 +46,7 @@ void CaptionLine::paintEvent(QPaintEvent*)
     const qsizetype blanks = leadingBlanks(line);
     if (blanks == line.size())
         return;
-    prepare(line.mid(blanks));
+    prepare(QStringView(line).mid(blanks));
     const QRect area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
     const qreal indent = blanks * m_blankAdvance + (blanks > 0 ? m_blankKerning : 0.0);
     QPainter painter(this);

@@ -19,7 +19,7 @@ protected:
 
 private:
     // Lays `words` out afresh when they or the font changed.
-    void prepare(const QString& words);
+    void prepare(QStringView words);
 
     QStaticText m_words;
     QFont m_preparedFont;
