@@ -90,6 +90,19 @@ private Q_SLOTS:
         outline.render(&image, QPoint(), QRegion(40, 0, 2, 2), QWidget::DrawChildren);
         QCOMPARE(image.pixelColor(0, 0), QColor(Qt::red));
         QCOMPARE(image.pixelColor(1, 1), QColor(Qt::transparent));
+
+        // Whole, it is the box a plain frame draws.
+        QFrame frame;
+        frame.setFrameStyle(QFrame::Box | QFrame::Plain);
+        frame.setPalette(palette);
+        frame.resize(outline.size());
+        const auto drawn = [](QWidget& widget) {
+            QImage whole(widget.size(), QImage::Format_ARGB32);
+            whole.fill(Qt::transparent);
+            widget.render(&whole, QPoint(), QRegion(), QWidget::DrawChildren);
+            return whole;
+        };
+        QCOMPARE(drawn(outline), drawn(frame));
     }
 
     void startup_data()
