@@ -224,9 +224,13 @@ int DesktopCharacter::balloonTimeMs(const QString& text, int wordsPerMinute)
 void DesktopCharacter::start(ParrotMotion::Kind kind)
 {
     m_motion.start(kind, now());
-    if (!m_frameTimer.isActive())
+    m_frameTimer.start();
+    advanceFrame(); // stops the timer if the motion is already over
+    // The beat counts from the end of the first frame, so a timer started
+    // just after this one (the strip's scroll) falls due within every other
+    // frame's own wake-up instead of waking the tutor once more.
+    if (m_frameTimer.isActive())
         m_frameTimer.start();
-    advanceFrame();
 }
 
 void DesktopCharacter::chooseVoice()
