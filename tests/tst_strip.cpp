@@ -1,5 +1,6 @@
 #include "StripRig.h"
 #include "platform/ProductInfo.h"
+#include "platform/Twips.h"
 #include "strip/CaptionLine.h"
 #include "strip/StripOutline.h"
 #include "strip/StripPicture.h"
@@ -242,14 +243,16 @@ private Q_SLOTS:
             form.pointerTick();
             form.blinkTick();
             form.advanceCycle();
-            int animated = 0; // scroll-in and slide-up run to their end
-            for (; rig.timer("Timer4")->isActive() && animated < 100; ++animated)
-                form.scrollTick();
-            for (; rig.timer("Timer3")->isActive() && animated < 100; ++animated)
-                form.slideTick();
+            int animated = 0; // ms of scroll-in and slide-up, run to their end
+            for (QTimer* timer : {rig.timer("Timer4"), rig.timer("Timer3")}) {
+                while (timer->isActive() && animated < 10000) {
+                    animated += timer->interval(); // the wait before this step
+                    timer == rig.timer("Timer4") ? form.scrollTick() : form.slideTick();
+                }
+            }
             QCoreApplication::processEvents();
             const int c = (t - 1) % 82 + 1;
-            QCOMPARE(animated, c == italianFrom ? 36 : c == englishFrom ? 35 : 0);
+            QCOMPARE(animated, c == italianFrom ? 36 * 80 : c == englishFrom ? 35 * 50 : 0);
             QCOMPARE(painted.count > paints, animated > 0 || c == 82);
             QCOMPARE(rig.label("Label1")->text() == " " + form.italian(),
                      c >= italianFrom && c <= italianTo);
@@ -263,6 +266,44 @@ private Q_SLOTS:
             QCOMPARE(rig.log.mid(logged),
                      c != italianFrom ? QStringList() : said.mid(readAloud != 1 ? 2 : 0));
         }
+    }
+
+    void slideKeepsItsPace_data()
+    {
+        QTest::addColumn<double>("twipsPerPixel");
+        QTest::newRow("100%") << 15.0;
+        QTest::newRow("125%") << 12.0;
+        QTest::newRow("200%") << 7.5;
+        QTest::newRow("300%") << 5.0;
+    }
+    // The slide wakes only when the English line moves, and then stands where
+    // a step of 10 twips every 50 ms would have put it.
+    void slideKeepsItsPace()
+    {
+        QFETCH(double, twipsPerPixel);
+        StripRig rig;
+        rig.desktop.twipsPerPixel = twipsPerPixel;
+        rig.state.languageOrder = 1;
+        rig.finishWelcome();
+        QTimer* slide = rig.timer("Timer3");
+        for (int i = 0; i < 200 && !slide->isActive(); ++i)
+            rig.strip.advanceCycle();
+        QVERIFY(slide->isActive());
+        const QLabel* line = rig.label("Label2");
+        int elapsed = 0;
+        int row = line->y();
+        while (slide->isActive() && elapsed < 10000) {
+            elapsed += slide->interval();
+            rig.strip.slideTick();
+            const int twips = std::max(60, 400 - 10 * (elapsed / 50));
+            QCOMPARE(line->y(), Twips::toPixels(twips, twipsPerPixel));
+            // Only the first step (which shows the words) and the last may
+            // leave the line where it was.
+            QVERIFY(line->y() != row || elapsed == 50 || !slide->isActive());
+            row = line->y();
+        }
+        QCOMPARE(elapsed, 35 * 50);
+        QCOMPARE(line->text(), " " + rig.strip.english());
     }
 
     void italianLineName_data()

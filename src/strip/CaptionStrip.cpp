@@ -620,15 +620,38 @@ void CaptionStrip::blinkTick()
     m_stripColor = m_stripColor == kFirstStripColor ? kSecondStripColor : kFirstStripColor;
 }
 
+// The timer sleeps through steps that would not move the line by a whole
+// pixel and wakes when one does, taking the ones it slept through with it.
 void CaptionStrip::slideTick()
 {
     setCaption(m_englishLine, kCleared + m_english);
-    if (m_englishTop > kEnglishShown) {
-        setEnglishTop(m_englishTop - kEnglishStep);
-    } else {
-        setEnglishTop(kEnglishShown);
-        m_slideTimer->stop();
+    int top = m_englishTop;
+    for (int step = m_slideTimer->interval() / kSlideMs; step > 0; --step) {
+        if (top <= kEnglishShown) {
+            setEnglishTop(kEnglishShown);
+            m_slideTimer->stop();
+            return;
+        }
+        top -= kEnglishStep;
     }
+    setEnglishTop(top);
+    const int wait = stepsUntilEnglishMoves() * kSlideMs;
+    if (m_slideTimer->interval() != wait)
+        m_slideTimer->setInterval(wait);
+}
+
+// Counts the step that moves the line to another pixel row, or the one that
+// ends the slide.
+int CaptionStrip::stepsUntilEnglishMoves() const
+{
+    const int row = pixelsY(m_englishTop);
+    int top = m_englishTop;
+    int steps = 1;
+    while (top > kEnglishShown && pixelsY(top - kEnglishStep) == row) {
+        top -= kEnglishStep;
+        ++steps;
+    }
+    return steps;
 }
 
 void CaptionStrip::scrollTick()
@@ -661,8 +684,8 @@ void CaptionStrip::carryOut(DisplayCycle::Steps steps)
         speakAndWave();
     if (steps & Step::ScrollItalianIn)
         enable(m_scrollTimer);
-    if (steps & Step::SlideEnglishUp)
-        enable(m_slideTimer);
+    if ((steps & Step::SlideEnglishUp) && !m_slideTimer->isActive())
+        m_slideTimer->start(kSlideMs);
 }
 
 // A line's time can end before its animation does when Settings shortened

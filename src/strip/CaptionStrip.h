@@ -162,6 +162,7 @@ private:
 
     void setFullHeight(bool full);
     void setEnglishTop(int twips);
+    int stepsUntilEnglishMoves() const;
     void drawStripMark(const QColor& color);
     void clearStripMark();
 
