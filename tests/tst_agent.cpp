@@ -80,7 +80,7 @@ private Q_SLOTS:
         rig.parrot->Speak(kItalian);
         rig.parrot->Play(QStringLiteral("Wave"));
         QVERIFY(rig.speech->said.isEmpty());
-        QVERIFY(!rig.parrot->isAnimating() && !rig.parrot->balloon()->isVisible());
+        QVERIFY(!rig.parrot->isAnimating() && !rig.parrot->balloon()->isPresented());
     }
 
     // Frames are put together from layers already in the backing store's
@@ -296,12 +296,38 @@ private Q_SLOTS:
         QCOMPARE(rig.speech->stops, 2);
         QCOMPARE(rig.speech->said, voiced ? QStringList({"Uno", kItalian}) : QStringList());
         rig.speech->reportSpeaking(false); // the first reading's end keeps the new text
-        QVERIFY(rig.parrot->balloon()->isVisible() && rig.parrot->isAnimating());
+        QVERIFY(rig.parrot->balloon()->isPresented() && rig.parrot->isAnimating());
         QCOMPARE(rig.parrot->balloon()->text(), kItalian);
         // The balloon stays for about the time reading takes.
         QCOMPARE(rig.parrot->balloonTimerInterval(), 1500 + 60 * int(kItalian.size()));
         rig.parrot->balloonTimeout();
-        QVERIFY(!rig.parrot->balloon()->isVisible());
+        QVERIFY(!rig.parrot->balloon()->isPresented());
+    }
+
+    // Between sentences the balloon's window stays up with a shape that shows
+    // nothing, and the next sentence brings the shape back; hiding the parrot
+    // takes the window down.
+    void balloonKeepsItsWindow()
+    {
+        Rig rig;
+        rig.showSettled();
+        const WordBalloon* balloon = rig.parrot->balloon();
+        const auto showsOnlyInside = [balloon] {
+            return !balloon->mask().isEmpty() &&
+                   balloon->rect().contains(balloon->mask().boundingRect());
+        };
+        rig.parrot->Speak(kItalian);
+        QVERIFY(balloon->isVisible() && balloon->isPresented() && showsOnlyInside());
+        const QRegion first = balloon->mask();
+        rig.parrot->balloonTimeout();
+        QVERIFY(balloon->isVisible() && !balloon->isPresented());
+        QVERIFY(!balloon->mask().intersects(balloon->rect()));
+        rig.parrot->MoveTo(QPoint(100, 300)); // out of sight, it stays so
+        QVERIFY(!balloon->mask().intersects(balloon->rect()));
+        rig.parrot->Speak(QStringLiteral("Uno"));
+        QVERIFY(balloon->isPresented() && showsOnlyInside() && balloon->mask() != first);
+        rig.parrot->Hide();
+        QVERIFY(!balloon->isVisible() && !balloon->isPresented());
     }
 
     // However the engine behaves, the balloon goes at the latest a grace time
@@ -326,7 +352,7 @@ private Q_SLOTS:
         rig.speech->reportSpeaking(true);
         rig.now += DesktopCharacter::balloonTimeMs(kItalian);
         rig.parrot->balloonTimeout();
-        QVERIFY(rig.parrot->balloon()->isVisible()); // the voice is still reading
+        QVERIFY(rig.parrot->balloon()->isPresented()); // the voice is still reading
         for (int i = 0; i < repeats; ++i) {
             rig.speech->reportSpeaking(true);
             rig.now += DesktopCharacter::kSpeechGraceMs / (repeats + 1);
@@ -340,7 +366,7 @@ private Q_SLOTS:
         rig.now = deadline;
         if (!endsInGrace)
             rig.parrot->balloonTimeout();
-        QVERIFY(!rig.parrot->balloon()->isVisible() && !rig.parrot->isBalloonTimerActive());
+        QVERIFY(!rig.parrot->balloon()->isPresented() && !rig.parrot->isBalloonTimerActive());
     }
 
     // After the engine fails, each sentence tries a fresh one until speech

@@ -83,6 +83,7 @@ void DesktopCharacter::Hide()
     m_waitingText.clear();
     m_speech->stop();
     hideBalloon();
+    m_balloon->hide(); // off for good, until reading aloud is on again
     m_blinkTimer.stop();
     start(ParrotMotion::Kind::Hide);
 }
@@ -118,7 +119,7 @@ void DesktopCharacter::Speak(const QString& text)
     }
     m_balloon->setText(text);
     placeBalloon();
-    m_balloon->show();
+    m_balloon->present();
     m_balloon->raise();
     m_balloonOverdue = false;
     const int readingMs = balloonTimeMs(text, m_pace);
@@ -151,7 +152,7 @@ void DesktopCharacter::setKeepClear(const QRect& screenArea)
     if (screenArea == m_keepClear)
         return;
     m_keepClear = screenArea;
-    if (m_balloon->isVisible())
+    if (m_balloon->isPresented())
         placeBalloon();
 }
 
@@ -163,7 +164,7 @@ void DesktopCharacter::MoveTo(const QPoint& screenPoint)
 void DesktopCharacter::Raise()
 {
     m_window->raise();
-    if (m_balloon->isVisible())
+    if (m_balloon->isPresented())
         m_balloon->raise();
 }
 
@@ -285,7 +286,7 @@ void DesktopCharacter::hideBalloon()
 {
     m_balloonTimer.stop();
     m_balloonOverdue = false;
-    m_balloon->hide();
+    m_balloon->withdraw();
 }
 
 void DesktopCharacter::placeBalloon()
@@ -298,7 +299,7 @@ void DesktopCharacter::placeBalloon()
 void DesktopCharacter::moveWindow(const QPoint& topLeft)
 {
     m_window->move(keptOnScreen(topLeft));
-    if (m_balloon->isVisible())
+    if (m_balloon->isPresented())
         placeBalloon();
 }
 

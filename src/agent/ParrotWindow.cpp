@@ -10,14 +10,6 @@
 #include <QPainter>
 #include <QWindow>
 
-namespace {
-
-// A shape outside the window: nothing of it shows. (An empty region would
-// take the shape away and show the whole square.)
-constexpr QRect kNothingShown{-1, -1, 1, 1};
-
-} // namespace
-
 ParrotWindow::ParrotWindow(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                           Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint |
@@ -141,7 +133,7 @@ void ParrotWindow::updateMask(bool wasWaving)
 
 void ParrotWindow::applyMask(const QRegion& mask)
 {
-    const QRegion shown = mask.isEmpty() ? QRegion(kNothingShown) : mask;
+    const QRegion shown = mask.isEmpty() ? QRegion(kMaskShowingNothing) : mask;
     if (shown != this->mask())
         setMask(shown);
 }

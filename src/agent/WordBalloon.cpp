@@ -67,9 +67,27 @@ void WordBalloon::place(const BalloonPlacement::Result& placement)
         painter.fillPath(path, Qt::black);
         painter.strokePath(path, QPen(Qt::black, kBorderWidth));
     });
-    setMask(alphaRegion(shape));
+    m_shape = alphaRegion(shape);
     m_picture = QImage();
+    setMask(m_presented ? m_shape : QRegion(kMaskShowingNothing));
     update();
+}
+
+void WordBalloon::present()
+{
+    m_presented = true;
+    setMask(m_shape);
+    if (isVisible())
+        repaint(); // goes out right behind the shape that uncovers it
+    else
+        show();
+}
+
+void WordBalloon::withdraw()
+{
+    m_presented = false;
+    if (isVisible())
+        setMask(kMaskShowingNothing);
 }
 
 QPainterPath WordBalloon::outline() const

@@ -4,11 +4,16 @@
 
 #include <QFont>
 #include <QImage>
+#include <QRegion>
 #include <QString>
 #include <QWidget>
 
 // The word balloon beside the parrot: the spoken text in a rounded box with
 // a tail, in its own frameless window that never takes the focus.
+//
+// Between sentences the window stays mapped with a shape that shows
+// nothing: mapping it afresh for every sentence cost the window system a
+// dozen round trips and reports each time.
 class WordBalloon : public QWidget {
     Q_OBJECT
 
@@ -26,6 +31,10 @@ public:
     QSize bodySize() const;
     // Moves the window to a placement computed for bodySize().
     void place(const BalloonPlacement::Result& placement);
+    // Shows the balloon as placed, or takes it out of sight.
+    void present();
+    void withdraw();
+    bool isPresented() const { return m_presented; }
     const BalloonPlacement::Result& placement() const { return m_placement; }
     // The balloon as it is painted, drawn when first needed after a change.
     const QImage& picture(qreal devicePixelRatio);
@@ -40,5 +49,7 @@ private:
     QFont m_font;
     QString m_text;
     QImage m_picture; // null until painted after a change
+    QRegion m_shape;  // the body and tail as placed
+    bool m_presented = false;
     BalloonPlacement::Result m_placement;
 };
