@@ -109,18 +109,19 @@ sample_wakeups() {
 }
 
 # One run: start, wait for the window, let it run, read the figures.
-#   measure_one PROGRAM WINDOW_NAME SETTLE_SECONDS MEASURE_SECONDS
+#   measure_one PROGRAM WINDOW_NAME SETTLE_SECONDS MEASURE_SECONDS [ARGUMENT...]
 # prints: startup_ms peak_kb steady_kb cpu_ms_per_minute
 #         wakeups_per_s pooled_wakeups_per_s quietest_wakeups_per_s
 measure_one() {
     local exe=$1 name=$2 settle=$3 seconds=$4
+    shift 4
     export XDG_CONFIG_HOME="$work/config.$RANDOM"
     export XDG_RUNTIME_DIR="$work/runtime.$RANDOM"
     mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
     chmod 700 "$XDG_RUNTIME_DIR"
     local start
     start=$(now_ms)
-    "$exe" >/dev/null 2>&1 &
+    "$exe" "$@" >/dev/null 2>&1 &
     app_pid=$!
     local mapped
     mapped=$(wait_mapped "$app_pid" "$name" "$start")
@@ -154,6 +155,17 @@ done
 
 column_of() { local col=$1; shift; printf '%s\n' "$@" | awk -v c="$col" '{print $c}'; }
 
+# What showing changes costs here: the bare window again, repainted as often
+# as the tutor woke, its pixels copied over the X connection as the tutor's
+# are. Machines differ several times over in this, so the tutor's CPU reads
+# best beside it.
+rate=$(column_of 5 "${app_rows[@]}" | stats | awk '{print $1}')
+declare -a busy_rows
+for i in $(seq "$runs"); do
+    echo "run $i/$runs: bare window repainted ${rate} times a second ..." >&2
+    busy_rows+=("$(export QT_XCB_NO_MITSHM=1; measure_one "$bare" bare 2 "$play_seconds" "$rate")")
+done
+
 row() {
     local label=$1 unit=$2 col=$3 adjust=$4
     read -r am amin amax < <(column_of "$col" "${app_rows[@]}" | awk -v a="$adjust" '{print (a == 0 ? $1 : $1 - a)}' | stats)
@@ -181,3 +193,5 @@ row "wake-ups, \"Thread (pooled)\" threads" "1/s" 6 0
 row "wake-ups, quietest ${quiet_seconds} s stretch" "1/s" 7 0
 echo
 echo "CPU per minute as a share of one core: Quorvel $(column_of 4 "${app_rows[@]}" | stats | awk '{printf "%.2f%%", $1 / 600}')"
+read -r busy busy_min busy_max < <(column_of 4 "${busy_rows[@]}" | stats)
+echo "The bare window repainted ${rate} times a second (as often as the tutor woke): CPU time $busy ($busy_min..$busy_max) ms per minute"
