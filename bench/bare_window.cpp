@@ -1,7 +1,6 @@
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
-
 #include <cmath>
 
 // An empty top-level window, shown and left idle. Given a rate, it repaints
