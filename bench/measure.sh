@@ -16,8 +16,17 @@ work=$(mktemp -d)
 xvfb_pid=""
 app_pid=""
 # The tutor starts a speech daemon on demand in its runtime folder; it
-# outlives the tutor, so end it with the run.
-stop_speech() { pkill -f -- "--socket-path $work/" 2>/dev/null || true; }
+# outlives the tutor, so end it with the run. With no sound card it can hang
+# on its way out and ignore the polite request, and the next runs would be
+# measured beside it.
+stop_speech() {
+    pkill -f -- "--socket-path $work/" 2>/dev/null || return 0
+    for _ in $(seq 20); do
+        pgrep -f -- "--socket-path $work/" >/dev/null || return 0
+        sleep 0.1
+    done
+    pkill -KILL -f -- "--socket-path $work/" 2>/dev/null || true
+}
 
 cleanup() {
     [[ -n "$app_pid" ]] && kill "$app_pid" 2>/dev/null || true
