@@ -29,24 +29,12 @@ E2E_PIDS+=("$!")
 
 # Each part gets its own runtime folder (lock, socket, speech service); the
 # speech services started in any of them are ended with everything else.
-runtime_dirs=()
 new_runtime()
 {
     export XDG_RUNTIME_DIR="$E2E_WORK/runtime.$1"
     mkdir -p "$XDG_RUNTIME_DIR"
     chmod 700 "$XDG_RUNTIME_DIR"
-    runtime_dirs+=("$XDG_RUNTIME_DIR")
 }
-
-stop_speech_servers()
-{
-    local dir pid
-    for dir in "${runtime_dirs[@]}"; do
-        pid=$(tr -dc '0-9' 2>/dev/null <"$dir/speech-dispatcher/pid/speech-dispatcher.pid")
-        [[ -n $pid ]] && end_process "$pid"
-    done
-}
-trap 'stop_speech_servers; stop_all' EXIT
 
 lock_file() { printf '%s/quorvel.lock\n' "$XDG_RUNTIME_DIR"; }
 socket_file() { printf '%s/quorvel.socket\n' "$XDG_RUNTIME_DIR"; }

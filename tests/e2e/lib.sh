@@ -266,9 +266,14 @@ stop_all()
         end_process "$pid"
         wait "$pid" 2>/dev/null
     done
-    # The speech service the program started for our private runtime folder.
-    [[ -n $E2E_WORK ]] && speech=$(speech_server_pid)
-    [[ -n $speech ]] && end_process "$speech"
+    # The speech services the programs started in our private folders, in
+    # whichever runtime folder each was given; one that hangs on its way out
+    # (no sound card) is killed.
+    if [[ -n $E2E_WORK ]]; then
+        for speech in $(pgrep -f -- "--socket-path $E2E_WORK/"); do
+            end_process "$speech"
+        done
+    fi
     if [[ -n $XVFB_PID ]]; then
         end_process "$XVFB_PID"
         wait "$XVFB_PID" 2>/dev/null
