@@ -334,28 +334,6 @@ private Q_SLOTS:
         QCOMPARE(heard("Label2"), QString()); // the English line is not up yet
     }
 
-    void otherNames_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("said");
-        QTest::newRow("menu picture") << "Image1"
-                                      << "Menu";
-        QTest::newRow("hairline") << "Label3"
-                                  << "Strip edge";
-        QTest::newRow("picture backing") << "Label4"
-                                         << "Menu picture background";
-        QTest::newRow("outline") << "Shape1"
-                                 << "Strip outline";
-    }
-    void otherNames()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, said);
-        StripRig rig;
-        QWidget* widget = rig.strip.findChild<QWidget*>(name);
-        QCOMPARE(QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name), said);
-    }
-
     // No texts, no parrot: the number shown, sequence on, cycle held under the box.
     void missingString()
     {
