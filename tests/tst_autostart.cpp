@@ -2,6 +2,8 @@
 #include "settings/Autostart.h"
 #include "settings/PlaybackState.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -24,6 +26,11 @@ QString entryProgram()
     shell.start("sh", {"-c", "printf %s " + exec.replace("\\\\", "\\").replace("%%", "%")});
     return shell.waitForFinished() ? QString::fromUtf8(shell.readAllStandardOutput()) : QString();
 }
+
+enum Before { None, Ours, LinkToOurs, Foreign, LinkToForeign };
+const QString kOldPlace = QStringLiteral("/opt/old place/quorvel");
+const QString kNewPlace = QStringLiteral("/opt/new place/quorvel");
+const QString kOther = QStringLiteral("other");
 
 } // namespace
 
@@ -50,7 +57,7 @@ void TestAutostart::execLine()
 {
     QFETCH(QString, path);
     TestEnvironment env;
-    QVERIFY(Autostart::enable(path)); // the autostart folder does not exist yet
+    QCOMPARE(Autostart::enable(path), QString()); // the autostart folder does not exist yet
     QCOMPARE(entryProgram(), path);
 
     if (QStandardPaths::findExecutable("desktop-file-validate").isEmpty())
@@ -64,30 +71,63 @@ void TestAutostart::execLine()
 void TestAutostart::setStartWithWindows_data()
 {
     QTest::addColumn<int>("mark");
-    QTest::addColumn<bool>("entryBefore");
-    QTest::addColumn<QString>("program"); // null: no entry afterwards
+    QTest::addColumn<int>("before");
+    QTest::addColumn<QString>("program"); // what the entry starts afterwards; null: no entry
+    QTest::addColumn<bool>("refused");    // the learner is told why
 
-    QTest::newRow("1 adds") << 1 << false << "/opt/new place/quorvel";
-    QTest::newRow("1 rewrites a moved program") << 1 << true << "/opt/new place/quorvel";
-    QTest::newRow("0 removes") << 0 << true << QString();
-    QTest::newRow("0 without entry") << 0 << false << QString();
-    QTest::newRow("2 leaves the entry") << 2 << true << "/opt/old place/quorvel";
+    QTest::newRow("1 adds") << 1 << int(None) << kNewPlace << false;
+    QTest::newRow("1 rewrites a moved program") << 1 << int(Ours) << kNewPlace << false;
+    QTest::newRow("1 through a link to ours") << 1 << int(LinkToOurs) << kNewPlace << false;
+    QTest::newRow("1 over another's entry") << 1 << int(Foreign) << kOther << true;
+    QTest::newRow("1 over a link to another's") << 1 << int(LinkToForeign) << kOther << true;
+    QTest::newRow("1 from a path that is not UTF-8") << 1 << int(None) << QString() << true;
+    QTest::newRow("0 removes") << 0 << int(Ours) << QString() << false;
+    QTest::newRow("0 without entry") << 0 << int(None) << QString() << false;
+    QTest::newRow("0 leaves another's entry") << 0 << int(LinkToForeign) << kOther << false;
+    QTest::newRow("2 leaves the entry") << 2 << int(Ours) << kOldPlace << false;
 }
 
 void TestAutostart::setStartWithWindows()
 {
     QFETCH(int, mark);
-    QFETCH(bool, entryBefore);
+    QFETCH(int, before);
     QFETCH(QString, program);
+    QFETCH(bool, refused);
     TestEnvironment env;
-    if (entryBefore)
-        QVERIFY(Autostart::enable("/opt/old place/quorvel"));
+    const QString elsewhere = env.configHome() + "/dotfiles/entry.desktop";
+    QVERIFY(QDir().mkpath(QFileInfo(elsewhere).path()));
+    const QByteArray foreign("[Desktop Entry]\nType=Application\nName=Other\nExec=other\n");
+    if (before == Foreign || before == LinkToForeign) {
+        QFile file(before == Foreign ? Autostart::location() : elsewhere);
+        QVERIFY(QDir().mkpath(env.configHome() + "/autostart"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(foreign) == foreign.size());
+    }
+    if (before == Ours || before == LinkToOurs)
+        QCOMPARE(Autostart::enable(kOldPlace), QString());
+    if (before == LinkToOurs)
+        QVERIFY(QFile::rename(Autostart::location(), elsewhere));
+    if (before == LinkToOurs || before == LinkToForeign)
+        QVERIFY(QFile::link(elsewhere, Autostart::location()));
+
     PlaybackState state;
     state.startWithLogon = qint16(mark);
-    Autostart::apply(state, "/opt/new place/quorvel");
+    // A path that is not UTF-8 reaches the program with its bad bytes replaced.
+    const QString path =
+        refused && before == None ? QFile::decodeName("/opt/caf\xe9/quorvel") : kNewPlace;
+    const QString problem = Autostart::apply(state, path);
 
-    QCOMPARE(Autostart::isEnabled(), !program.isNull());
+    QCOMPARE(!problem.isEmpty(), refused);
+    QVERIFY(!refused || problem.contains(Autostart::location()));
     QCOMPARE(entryProgram(), program);
+    if (before == LinkToOurs || before == LinkToForeign) // a link stays a link
+        QVERIFY(QFileInfo(Autostart::location()).isSymLink());
+    if (before == Foreign || before == LinkToForeign) { // never written over
+        QFile file(elsewhere);
+        if (before == Foreign)
+            file.setFileName(Autostart::location());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), foreign);
+    }
 }
 
 QTEST_MAIN(TestAutostart)

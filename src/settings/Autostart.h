@@ -9,10 +9,13 @@ struct PlaybackState;
 // value on Windows.
 namespace Autostart {
 
-// Writes (or rewrites) the entry so that it starts `programPath`.
-bool enable(const QString& programPath);
-// Removes the entry; removing an entry that does not exist succeeds.
-bool disable();
+// Writes (or rewrites) the entry so that it starts `programPath`. Returns
+// why it could not, for the learner; empty when done. Another program's
+// entry in its place is never written over.
+QString enable(const QString& programPath);
+// Removes the entry; an entry that does not exist, or one that is another
+// program's, counts as removed. Returns why it could not; empty when done.
+QString disable();
 // Whether the entry exists now (for tests and diagnostics).
 bool isEnabled();
 // Where the entry lives: a file path, or the registry path on Windows.

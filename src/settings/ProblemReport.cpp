@@ -13,7 +13,7 @@ QString whyNotWritable(const QString& file)
     if (info.isDir())
         return QStringLiteral("a folder of that name is in its place");
     if (info.exists() && !info.isWritable())
-        return QStringLiteral("the file is read-only");
+        return QStringLiteral("you have no permission to write it");
     // The nearest folder on the way that exists decides.
     QFileInfo folder(info.absolutePath());
     while (!folder.exists() && folder.absoluteFilePath() != QDir::rootPath())
@@ -21,8 +21,9 @@ QString whyNotWritable(const QString& file)
     if (!folder.isDir())
         return QStringLiteral("%1 is a file, not a folder").arg(folder.absoluteFilePath());
     if (!folder.isWritable())
-        return QStringLiteral("the folder %1 is read-only").arg(folder.absoluteFilePath());
-    return QStringLiteral("the system refused to write it");
+        return QStringLiteral("you have no permission to write in the folder %1")
+            .arg(folder.absoluteFilePath());
+    return QStringLiteral("the folder %1 cannot be made").arg(info.absolutePath());
 }
 
 } // namespace FileProblems

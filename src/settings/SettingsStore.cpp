@@ -2,51 +2,55 @@
 
 #include "settings/ProblemReport.h"
 #include "settings/SettingKeys.h"
-
-#include <QFileInfo>
-#include <QStringList>
+#include "settings/UserFiles.h"
 
 namespace {
+
+// A settings file is well under a kilobyte; anything this large is not one.
+constexpr qint64 kMaxFileBytes = 256 * 1024;
 
 QString keyName(const SettingKey& key)
 {
     return QString::fromLatin1(key.name.data(), qsizetype(key.name.size()));
 }
 
-QString settingsPath(const QString& name)
+QString settingsFileName()
 {
-    return QLatin1String(SettingsStore::kGroup) + QLatin1Char('/') + name;
+    const QString folder = UserFiles::configHome();
+    return folder.isEmpty()
+               ? QString()
+               : folder + QLatin1Char('/') + QLatin1String(SettingsStore::kOrganisation) +
+                     QStringLiteral(".conf");
 }
 
-// A hand-edited value with a comma comes back as a list; take it back to the
-// text that was in the file so it is judged like any other value.
-QString storedText(const QVariant& value)
+IniDocument emptyDocument()
 {
-    if (value.typeId() == QMetaType::QStringList)
-        return value.toStringList().join(QLatin1Char(','));
-    return value.toString();
+    return IniDocument(QLatin1String(SettingsStore::kGroup));
 }
 
 } // namespace
 
-SettingsStore::SettingsStore()
-    : m_settings(QSettings::NativeFormat, QSettings::UserScope,
-                 QLatin1String(SettingsStore::kOrganisation), QString())
-{
-}
+SettingsStore::SettingsStore() : m_fileName(settingsFileName()) {}
 
 double SettingsStore::loadSettings(PlaybackState& state, double screenWidthTwips)
 {
     const float firstRunLeft = SettingKeys::firstRunLeft(screenWidthTwips);
-    if (const QString problem = readProblem(); !problem.isEmpty()) {
+    const UserFiles::Contents contents = UserFiles::read(m_fileName, kMaxFileBytes);
+    const IniDocument document(contents.bytes, QLatin1String(kGroup));
+    const QString problem = contents.problem.isEmpty() ? document.problem() : contents.problem;
+    if (!problem.isEmpty()) {
         // Its values are still in it: never write first-run values over them.
-        m_writable = QFileInfo(fileName()).isDir();
+        // A folder in its place holds nothing of ours; a later save may find
+        // the way clear.
+        m_writable = !contents.problem.isEmpty() && !contents.keep;
         if (m_report)
-            m_report->report(fileName(),
+            m_report->report(m_fileName,
                              QStringLiteral("Quorvel cannot read its settings file %1: %2. It "
                                             "plays with the values a new learner starts with, "
                                             "and leaves the file as it is.")
-                                 .arg(fileName(), problem));
+                                 .arg(m_fileName, problem));
+    } else {
+        m_values = document.values();
     }
     state.firstRun = value(keyName(SettingKeys::find("xxx")));
     if (state.firstRun.isEmpty() && m_writable)
@@ -101,46 +105,50 @@ bool SettingsStore::flush()
 {
     if (!m_writable)
         return false;
-    m_settings.sync();
-    if (m_settings.status() == QSettings::NoError)
+    if (m_pending.isEmpty())
         return true;
-    // status() keeps the first error it met, such as a damaged file read at
-    // start-up, so it cannot tell how this write went. A fresh instance
-    // shares the pending writes, tries them again as it opens, and starts
-    // with a clean status.
-    const QSettings probe(QSettings::NativeFormat, QSettings::UserScope,
-                          QLatin1String(SettingsStore::kOrganisation), QString());
-    if (probe.status() == QSettings::NoError)
-        return true;
-    reportWriteProblem();
-    return false;
+    if (m_fileName.isEmpty()) {
+        reportWriteProblem(FileProblems::whyNotWritable(m_fileName));
+        return false;
+    }
+    // Written on top of what is on the disk now, so a hand edit made while
+    // the tutor runs survives; a file that has gone gets all we know.
+    const UserFiles::Contents now = UserFiles::read(m_fileName, kMaxFileBytes);
+    IniDocument document = now.exists && now.problem.isEmpty()
+                               ? IniDocument(now.bytes, QLatin1String(kGroup))
+                               : emptyDocument();
+    QString problem = now.keep ? now.problem : document.problem();
+    if (problem.isEmpty()) {
+        const auto apply = [&document](const IniDocument::Values& values) {
+            for (auto [key, text] : values.asKeyValueRange())
+                document.setValue(key, text);
+        };
+        if (!now.exists)
+            apply(m_values);
+        apply(m_pending);
+        problem = UserFiles::replace(m_fileName, document.toUtf8());
+    }
+    if (!problem.isEmpty()) {
+        reportWriteProblem(problem);
+        return false;
+    }
+    m_values = document.values();
+    m_pending.clear();
+    return true;
 }
 
-void SettingsStore::reportWriteProblem()
+void SettingsStore::reportWriteProblem(const QString& reason)
 {
     if (m_report)
-        m_report->report(fileName(),
+        m_report->report(m_fileName,
                          QStringLiteral("Quorvel cannot save its settings in %1: %2. Your "
                                         "choices last only until it ends.")
-                             .arg(fileName(), FileProblems::whyNotWritable(fileName())));
-}
-
-// Why the file that is there cannot be read; empty when it can, or when
-// there is none yet. A damaged file is no such case: its readable values
-// count, the rest fall back.
-QString SettingsStore::readProblem() const
-{
-    const QFileInfo info(fileName());
-    if (info.isDir())
-        return QStringLiteral("a folder of that name is in its place");
-    if (info.exists() && !info.isReadable())
-        return QStringLiteral("permission denied");
-    return {};
+                             .arg(m_fileName, reason));
 }
 
 QString SettingsStore::value(const QString& key) const
 {
-    return storedText(m_settings.value(settingsPath(key)));
+    return m_values.value(key);
 }
 
 void SettingsStore::writeFirstRunValues(float left)
@@ -177,7 +185,8 @@ void SettingsStore::write(const SettingKey& key, const QString& text)
     if (!m_writable)
         return;
     const QString name = keyName(key);
-    m_settings.setValue(settingsPath(name), text);
+    m_values.insert(name, text);
+    m_pending.insert(name, text);
     if (m_observer)
         m_observer(name, text);
 }

@@ -1,15 +1,17 @@
 #pragma once
 
+#include "settings/IniDocument.h"
 #include "settings/PlaybackState.h"
 
-#include <QSettings>
+#include <QString>
 #include <functional>
 
 class ProblemReport;
 struct SettingKey;
 
-// The per-user settings file: organisation "Brix", group "Italian", sixteen
-// text keys. On Linux it is $XDG_CONFIG_HOME/Brix.conf.
+// The per-user settings file, $XDG_CONFIG_HOME/Brix.conf: sixteen text keys
+// in its "Italian" section. It is written whole or not at all, and never
+// over a file it could not read as its own.
 class SettingsStore {
 public:
     // Told of every write, in the order made (the file itself is sorted).
@@ -47,7 +49,8 @@ public:
 
     // The text stored under `key` (empty if absent); for tests and tools.
     QString value(const QString& key) const;
-    QString fileName() const { return m_settings.fileName(); }
+    // Empty when there is no home folder to keep it in.
+    QString fileName() const { return m_fileName; }
 
     void setWriteObserver(WriteObserver observer) { m_observer = std::move(observer); }
 
@@ -55,10 +58,11 @@ private:
     void writeFirstRunValues(float left);
     void writeInteger(const SettingKey& key, const PlaybackState& state);
     void write(const SettingKey& key, const QString& text);
-    QString readProblem() const;
-    void reportWriteProblem();
+    void reportWriteProblem(const QString& reason);
 
-    QSettings m_settings;
+    QString m_fileName;
+    IniDocument::Values m_values;  // what the file holds, with this run's writes
+    IniDocument::Values m_pending; // this run's writes not yet on the disk
     WriteObserver m_observer;
     ProblemReport* m_report = nullptr;
     bool m_writable = true;

@@ -14,22 +14,32 @@ constexpr char kValueName[] = "Italian";
 
 namespace Autostart {
 
-bool enable(const QString& programPath)
+namespace {
+
+QString registryProblem(const QSettings& run)
+{
+    return run.status() == QSettings::NoError ? QString()
+                                              : QStringLiteral("the registry refused the change");
+}
+
+} // namespace
+
+QString enable(const QString& programPath)
 {
     QSettings run(QLatin1String(kRunKey), QSettings::NativeFormat);
     // Quoted, so a path with blanks cannot start a different program.
     run.setValue(QLatin1String(kValueName),
                  QLatin1Char('"') + QDir::toNativeSeparators(programPath) + QLatin1Char('"'));
     run.sync();
-    return run.status() == QSettings::NoError;
+    return registryProblem(run);
 }
 
-bool disable()
+QString disable()
 {
     QSettings run(QLatin1String(kRunKey), QSettings::NativeFormat);
     run.remove(QLatin1String(kValueName));
     run.sync();
-    return run.status() == QSettings::NoError;
+    return registryProblem(run);
 }
 
 bool isEnabled()

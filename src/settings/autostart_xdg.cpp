@@ -1,10 +1,10 @@
 #include "settings/Autostart.h"
+#include "settings/ProblemReport.h"
+#include "settings/UserFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-#include <QStandardPaths>
 #include <algorithm>
 
 // $XDG_CONFIG_HOME/autostart/Italian.desktop, the freedesktop way of starting
@@ -12,6 +12,9 @@
 namespace {
 
 constexpr char kEntryFile[] = "autostart/Italian.desktop";
+// An entry is a few hundred bytes.
+constexpr qint64 kMaxEntryBytes = 64 * 1024;
+constexpr char kOurName[] = "Name=Quorvel";
 
 // Characters that make the Exec line quote the program's path.
 constexpr QStringView kReserved = u" \t\n\r\"'\\><~|&;$*?#()`";
@@ -81,30 +84,52 @@ QByteArray desktopEntry(const QString& programPath)
                              "X-GNOME-Autostart-enabled=true\n");
 }
 
+// An entry this program wrote (or an empty file, which starts nothing):
+// one it may replace or remove. Any other entry of that name, or a link to
+// one, is another program's.
+bool isOurs(const QByteArray& entry)
+{
+    return entry.trimmed().isEmpty() || entry.split('\n').contains(kOurName);
+}
+
+// What stands in the way of replacing or removing the entry; empty if nothing.
+QString obstacle(const UserFiles::Contents& entry)
+{
+    if (entry.keep)
+        return entry.problem;
+    if (entry.problem.isEmpty() && !isOurs(entry.bytes))
+        return QStringLiteral("another program's entry is in its place");
+    return {};
+}
+
 } // namespace
 
 namespace Autostart {
 
-bool enable(const QString& programPath)
+QString enable(const QString& programPath)
 {
     const QString file = location();
-    if (file.isEmpty() || !QDir().mkpath(QFileInfo(file).absolutePath()))
-        return false;
-    // Written beside the old entry and renamed over it: never half a file.
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    out.write(desktopEntry(programPath));
-    return out.commit();
+    if (file.isEmpty())
+        return QStringLiteral("there is no home folder to keep it in");
+    if (const QString problem = obstacle(UserFiles::read(file, kMaxEntryBytes)); !problem.isEmpty())
+        return problem;
+    return UserFiles::replace(file, desktopEntry(programPath));
 }
 
-bool disable()
+QString disable()
 {
     const QString file = location();
-    if (file.isEmpty() || QFile::remove(file))
-        return true;
-    // Nothing to remove is as good as removed.
-    return !QFileInfo::exists(file);
+    const UserFiles::Contents entry = UserFiles::read(file, kMaxEntryBytes);
+    if (file.isEmpty() || !entry.exists)
+        return {};
+    if (entry.problem.isEmpty() && !isOurs(entry.bytes))
+        return {}; // not ours to remove
+    if (const QString problem = obstacle(entry); !problem.isEmpty())
+        return problem;
+    // A link goes, not the file it leads to.
+    if (QFile::remove(file) || !QFileInfo::exists(file))
+        return {};
+    return FileProblems::whyNotWritable(file);
 }
 
 bool isEnabled()
@@ -115,7 +140,7 @@ bool isEnabled()
 
 QString location()
 {
-    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    const QString config = UserFiles::configHome();
     // Without a home there is no per-user place for the entry.
     if (config.isEmpty())
         return QString();

@@ -171,8 +171,8 @@ private:
 
     static bool seed(const Stored& stored)
     {
-        QSettings file(QSettings::NativeFormat, QSettings::UserScope,
-                       QLatin1String(SettingsStore::kOrganisation));
+        // Written as an earlier version of the tutor wrote it, through QSettings.
+        QSettings file(SettingsStore().fileName(), QSettings::IniFormat);
         const QString group = QLatin1String(SettingsStore::kGroup) + QLatin1Char('/');
         for (auto [key, value] : stored.asKeyValueRange())
             file.setValue(group + key, value);
