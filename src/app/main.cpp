@@ -25,9 +25,13 @@
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPointer>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -110,12 +114,56 @@ void startupMessages(QtMsgType type, const QMessageLogContext&, const QString&)
 }
 
 // A file the tutor cannot keep is worth one clear word: the learner's
-// choices would otherwise vanish without a sign.
+// choices would otherwise vanish without a sign. The word never holds
+// anything up: the strip, the voice and a later start's commands go on while
+// it is up, and it takes no keys typed for another program.
 void showProblem(const QString& message)
 {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("File problem"), message, QMessageBox::Ok);
-    box.exec();
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("File problem"), message,
+                                QMessageBox::Ok);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setAttribute(Qt::WA_ShowWithoutActivating);
+    box->setWindowModality(Qt::NonModal);
+    // Shown once the strip is up, from the event loop.
+    QMetaObject::invokeMethod(box, &QWidget::show, Qt::QueuedConnection);
 }
+
+// A display that takes the connection and never answers would hold the
+// start for good, with no word. Bounds the wait for it.
+class DisplayWatchdog {
+public:
+    static constexpr std::chrono::seconds kAnswerTimeout{10};
+
+    DisplayWatchdog() : m_thread([this] { watch(); }) {}
+    ~DisplayWatchdog()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_answered = true;
+        }
+        m_changed.notify_one();
+        m_thread.join();
+    }
+    DisplayWatchdog(const DisplayWatchdog&) = delete;
+    DisplayWatchdog& operator=(const DisplayWatchdog&) = delete;
+
+private:
+    void watch()
+    {
+        std::unique_lock lock(m_mutex);
+        if (m_changed.wait_for(lock, kAnswerTimeout, [this] { return m_answered; }))
+            return;
+        std::fprintf(stderr, "quorvel: the display %s does not answer: %lld s without a reply.\n",
+                     qgetenv("DISPLAY").constData(),
+                     static_cast<long long>(kAnswerTimeout.count()));
+        std::_Exit(EXIT_FAILURE);
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_answered = false;
+    std::thread m_thread;
+};
 
 // The windows say what happened; here each news reaches whoever acts on it.
 void connectWindows(CaptionStrip& strip, StripMenu& menu, const Desktop& desktop)
@@ -227,7 +275,9 @@ int main(int argc, char* argv[])
     }
 
     const QtMessageHandler previous = qInstallMessageHandler(startupMessages);
+    auto watchdog = std::make_unique<DisplayWatchdog>();
     QApplication app(argc, argv);
+    watchdog.reset();
     qInstallMessageHandler(previous);
     noteNativeWayland();
     QApplication::setApplicationDisplayName(QString::fromLatin1(ProductInfo::kTitle));
