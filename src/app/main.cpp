@@ -14,6 +14,7 @@
 #include "settings/SettingsStore.h"
 #include "strip/CaptionStrip.h"
 #include "strip/LearnerControls.h"
+#include "ui/ProblemBoxes.h"
 #include "ui/StartupSplash.h"
 #include "ui/StripMenu.h"
 #include "ui/TrayIcon.h"
@@ -23,7 +24,6 @@
 #include <QFile>
 #include <QIcon>
 #include <QLibraryInfo>
-#include <QMessageBox>
 #include <QPointer>
 #include <chrono>
 #include <condition_variable>
@@ -113,21 +113,6 @@ void startupMessages(QtMsgType type, const QMessageLogContext&, const QString&)
     }
 }
 
-// A file the tutor cannot keep is worth one clear word: the learner's
-// choices would otherwise vanish without a sign. The word never holds
-// anything up: the strip, the voice and a later start's commands go on while
-// it is up, and it takes no keys typed for another program.
-void showProblem(const QString& message)
-{
-    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("File problem"), message,
-                                QMessageBox::Ok);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setAttribute(Qt::WA_ShowWithoutActivating);
-    box->setWindowModality(Qt::NonModal);
-    // Shown once the strip is up, from the event loop.
-    QMetaObject::invokeMethod(box, &QWidget::show, Qt::QueuedConnection);
-}
-
 // A display that takes the connection and never answers would hold the
 // start for good, with no word. Bounds the wait for it.
 class DisplayWatchdog {
@@ -166,7 +151,8 @@ private:
 };
 
 // The windows say what happened; here each news reaches whoever acts on it.
-void connectWindows(CaptionStrip& strip, StripMenu& menu, const Desktop& desktop)
+void connectWindows(CaptionStrip& strip, StripMenu& menu, const Desktop& desktop,
+                    ProblemBoxes& problemBoxes)
 {
     using Playback = CaptionStrip::Playback;
     QObject::connect(&strip, &CaptionStrip::menuRequested, &menu, &StripMenu::popup);
@@ -179,9 +165,12 @@ void connectWindows(CaptionStrip& strip, StripMenu& menu, const Desktop& desktop
     QObject::connect(&menu, &StripMenu::aboutClosed, &strip,
                      [&strip] { strip.setDialogOpen(false, Playback::Continue); });
     QObject::connect(&menu, &StripMenu::readAloudToggled, &strip, &CaptionStrip::setCharacterShown);
-    QObject::connect(&menu, &StripMenu::exitRequested, &strip, [&strip] {
+    // A save that fails is told before the program ends; a second Exit
+    // does not wait for the message.
+    QObject::connect(&menu, &StripMenu::exitRequested, &strip, [&strip, &problemBoxes] {
+        const int shown = problemBoxes.shownCount();
         strip.saveExitSettings();
-        QCoreApplication::exit(0);
+        problemBoxes.afterClosed(shown, [] { QCoreApplication::exit(0); });
     });
 
     // The start-up window lives from the strip's start until the welcome
@@ -294,14 +283,17 @@ int main(int argc, char* argv[])
     PlaybackState state;
     const Corpus corpus;
     PairSource pairs(corpus);
-    ProblemReport problems(showProblem);
+    // A file the tutor cannot keep is worth one clear word: the learner's
+    // choices would otherwise vanish without a sign.
+    ProblemBoxes problemBoxes;
+    ProblemReport problems([&problemBoxes](const QString& text) { problemBoxes.show(text); });
     SettingsStore store; // $XDG_CONFIG_HOME/Brix.conf: it names its file itself
     store.setProblemReport(&problems);
     AgentControl agent;
     Desktop desktop;
     CaptionStrip strip(state, pairs, store, agent, desktop);
     StripMenu menu(state, store, desktop);
-    connectWindows(strip, menu, desktop);
+    connectWindows(strip, menu, desktop, problemBoxes);
     QObject::connect(&menu, &StripMenu::autostartFailed, &menu, [&problems](const QString& text) {
         problems.report(Autostart::location(), text);
     });

@@ -8,7 +8,7 @@
 #       window, not even a sliver where the shape grows ahead of the
 #       picture: the bird has no black of its own, and the desktop behind is
 #       white.
-# Prints SKIP and passes where openbox or xsetroot are not installed.
+# Is skipped where openbox or xsetroot are not installed.
 #
 # Usage: e2e_edges.sh PATH-TO-QUORVEL
 

@@ -6,7 +6,7 @@
 #   (b) the speech service the tutor started is killed while it speaks;
 #   (c) later sentences are heard again within 30 s, by themselves;
 #   (d) the tutor is still running.
-# Prints SKIP and passes where PulseAudio, sox or speech-dispatcher with
+# Is skipped where PulseAudio, sox or speech-dispatcher with
 # espeak-ng are not installed.
 #
 # Usage: e2e_speech.sh PATH-TO-QUORVEL
@@ -26,7 +26,7 @@ readonly WAIT_SECONDS=30
 require_tools pulseaudio pactl parec sox speech-dispatcher
 if [[ ! -x $ESPEAK_MODULE ]]; then
     printf 'SKIP: speech-dispatcher has no espeak-ng module\n'
-    exit 0
+    exit "$E2E_SKIP"
 fi
 
 e2e_init

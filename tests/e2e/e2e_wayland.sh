@@ -7,7 +7,7 @@
 #   (b) a window mapped later does not cover the parrot;
 #   (c) with no X server the tutor runs natively, says once on stderr that
 #       the compositor places its windows, and keeps running.
-# Prints SKIP and passes where weston or Xwayland are not installed.
+# Is skipped where weston or Xwayland are not installed.
 #
 # Usage: e2e_wayland.sh PATH-TO-QUORVEL
 

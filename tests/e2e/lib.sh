@@ -5,7 +5,7 @@
 # reports PASS/FAIL lines. The exit status is non-zero when anything failed.
 #
 #   e2e_init                    temporary folders, traps; call first
-#   require_tools TOOL...       prints SKIP and passes unless all are installed
+#   require_tools TOOL...       prints SKIP and exits $E2E_SKIP unless all are installed
 #   start_xvfb [WxHxD]          a private X display on a free number (DISPLAY)
 #   start_program PROG [ARGS]   starts the program in the background (PROGRAM_PID)
 #   wait_for_window NAME [S]    prints the id of the mapped window titled NAME
@@ -23,6 +23,8 @@
 
 set -u
 
+# ctest reports a script that exits with this as skipped, never as passed.
+E2E_SKIP=77
 E2E_FAILURES=0
 E2E_PASSES=0
 E2E_WORK=""
@@ -73,7 +75,7 @@ e2e_init()
     trap 'exit 130' INT TERM
 }
 
-# A test that cannot run here passes with a SKIP line naming what is missing
+# A test that cannot run here is skipped with a line naming what is missing
 # (scripts/test installs it).
 require_tools()
 {
@@ -81,7 +83,7 @@ require_tools()
     for tool in "$@"; do
         if ! command -v "$tool" >/dev/null 2>&1; then
             printf 'SKIP: %s is not installed (scripts/test installs it)\n' "$tool"
-            exit 0
+            exit "$E2E_SKIP"
         fi
     done
 }
