@@ -166,6 +166,17 @@ private Q_SLOTS:
         QVERIFY(fileLines(file).contains("left=4321.5") && fileLines(file).contains("n=7"));
     }
 
+    // The base-directory rules say a relative XDG_CONFIG_HOME is to be ignored.
+    void relativeConfigHomeIsIgnored()
+    {
+        const QByteArray home = qgetenv("HOME");
+        qputenv("XDG_CONFIG_HOME", "relative/config");
+        qputenv("HOME", QFile::encodeName(env->configHome()));
+        const QString file = SettingsStore().fileName();
+        qputenv("HOME", home);
+        QCOMPARE(file, env->configHome() + "/.config/Brix.conf");
+    }
+
     // A file cut short loses "xxx", which sorts last: that must not wipe the
     // learner's values as if this were a first run.
     void lostMarkerKeepsStoredValues()

@@ -60,6 +60,15 @@ QString reasonFor(int error, const QString& folder)
     }
 }
 
+// Permission was denied: by the folder, or by the file itself.
+QString whyNotReadable(const QString& path)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (::access(QFile::encodeName(folder).constData(), X_OK) != 0)
+        return QStringLiteral("you have no permission to open the folder %1").arg(folder);
+    return QStringLiteral("you have no permission to read it");
+}
+
 // The file a chain of links ends at (the path itself when it is no link).
 QString linkTarget(const QString& path)
 {
@@ -130,7 +139,7 @@ Contents read(const QString& path, qint64 maxBytes)
             return contents;
         contents.exists = true;
         contents.keep = true;
-        contents.problem = error == EACCES ? QStringLiteral("you have no permission to read it")
+        contents.problem = error == EACCES ? whyNotReadable(path)
                                            : reasonFor(error, QFileInfo(path).absolutePath());
         return contents;
     }

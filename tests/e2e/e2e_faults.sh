@@ -5,8 +5,8 @@
 #   (b) a lock or socket left behind (a lock naming a pid that now belongs
 #       to another program, a socket alone): the next start runs normally
 #       (tst_single_instance covers a dead copy's lock and an empty one);
-#   (d) no display, or a display that does not exist: one line on stderr
-#       and a non-zero status;
+#   (d) no display, a display that does not exist, or one that never
+#       answers: one line on stderr and a non-zero status;
 #   (e) no speech-dispatcher at all, and one killed while the tutor speaks:
 #       playback goes on and SIGTERM ends the program.
 #
@@ -219,6 +219,19 @@ no_display_run()
 no_display_run "no DISPLAY or WAYLAND_DISPLAY" env -u DISPLAY -u WAYLAND_DISPLAY
 no_display_run "DISPLAY=:987, which does not exist" env DISPLAY=:987
 no_display_run "QT_QPA_PLATFORM=xcb on DISPLAY=:987" env DISPLAY=:987 QT_QPA_PLATFORM=xcb
+# A display that takes the connection and never answers: an X server
+# stopped in its tracks still has its socket accept connections.
+Xvfb -noreset -displayfd 3 -nolisten tcp 3>"$E2E_WORK/stuck.display" >/dev/null 2>&1 &
+stuck=$!
+E2E_PIDS+=("$stuck")
+if poll 10 grep -qs '[0-9]' "$E2E_WORK/stuck.display"; then
+    kill -STOP "$stuck"
+    no_display_run "a display that never answers" env DISPLAY=":$(tr -dc '0-9' <"$E2E_WORK/stuck.display")"
+    kill -CONT "$stuck"
+else
+    fail "(d) a second Xvfb starts for the display that never answers"
+fi
+end_process "$stuck"
 check "(d) no strip came up" no_window Form1
 
 # --- (e) no speech-dispatcher ---------------------------------------------
