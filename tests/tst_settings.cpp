@@ -166,6 +166,28 @@ private Q_SLOTS:
         QVERIFY(fileLines(file).contains("left=4321.5") && fileLines(file).contains("n=7"));
     }
 
+    // The file may hold more than the tutor's keys, and may be edited while
+    // the tutor runs: a save keeps all of it.
+    void otherLinesSurvive()
+    {
+        QFile file(env->settingsFile());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("; kept by hand\n[General]\nfoo=bar\n\n[Italian]\nxxx=1\nn=7\n"
+                   "mine=\"  spaced \"\n");
+        file.close();
+        Session s;
+        QVERIFY(file.open(QIODevice::Append));
+        file.write("[Later]\nadded=while running\n");
+        file.close();
+        s.store.saveExitSettings(s.state, 3000);
+        QVERIFY(s.store.flush());
+        const QByteArrayList lines = fileLines(env->settingsFile());
+        for (const QByteArray line : {"; kept by hand", "[General]", "foo=bar", "[Italian]", "n=7",
+                                      "mine=\"  spaced \"", "left=3000", "added=while running"})
+            QVERIFY2(lines.contains(line), line.constData());
+        QVERIFY(lines.indexOf("[Later]") > lines.indexOf("left=3000"));
+    }
+
     // The base-directory rules say a relative XDG_CONFIG_HOME is to be ignored.
     void relativeConfigHomeIsIgnored()
     {
