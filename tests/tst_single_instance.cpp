@@ -1,5 +1,6 @@
 #include "platform/SingleInstance.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLockFile>
 #include <QProcess>
@@ -8,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <optional>
+#include <unistd.h>
 
 namespace {
 
@@ -21,6 +23,26 @@ QByteArray deadCopysLock()
     return QByteArray::number(pid) + "\nquorvel\n" + QSysInfo::machineHostName().toUtf8() + '\n';
 }
 
+// Sets or (with an empty value) unsets an environment variable for one test.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const QByteArray& value)
+        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
+    {
+        value.isEmpty() ? qunsetenv(name) : qputenv(name, value);
+    }
+    ~ScopedEnvironment() { m_had ? qputenv(m_name, m_old) : qunsetenv(m_name); }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    const char* m_name;
+    bool m_had;
+    QByteArray m_old;
+};
+
+constexpr uid_t kOtherUser = 65534; // nobody
+
 } // namespace
 
 class TestSingleInstance : public QObject {
@@ -33,6 +55,8 @@ private Q_SLOTS:
     void commandWithNoCopy();
     void lockLeftBehind_data();
     void lockLeftBehind();
+    void privateFolder_data();
+    void privateFolder();
 
 private:
     SingleInstance::Names names(int connectTimeoutMs = 0, const QString& lock = "test.lock") const
@@ -120,6 +144,66 @@ void TestSingleInstance::lockLeftBehind()
     QCOMPARE(next.claim(), claims);
     QCOMPARE(next.isListening(), claims);
     QCOMPARE(QFile::exists(where.lockFile), kind < 3); // a live holder's lock stays
+}
+
+void TestSingleInstance::privateFolder_data()
+{
+    QTest::addColumn<int>("squat");
+    QTest::addColumn<QString>("chosen");
+
+    QTest::newRow("runtime folder, 0700") << 0 << "run";
+    QTest::newRow("runtime folder, 0755") << 1 << "";
+    QTest::newRow("no runtime folder, a link in the way") << 2 << ".1";
+    QTest::newRow("no runtime folder, a file in the way") << 3 << ".1";
+    QTest::newRow("no runtime folder, another user's folder") << 4 << ".1";
+    QTest::newRow("every name taken") << 5 << "none";
+}
+
+// The lock and the socket only go where nobody else can reach them; anything
+// another user could have made or linked first is passed over.
+void TestSingleInstance::privateFolder()
+{
+    QFETCH(int, squat);
+    QFETCH(QString, chosen);
+
+    const QString run = m_dir->filePath("run");
+    const QString tmp = m_dir->filePath("tmp");
+    QVERIFY(QDir().mkpath(run) && QDir().mkpath(tmp));
+    QVERIFY(QFile::setPermissions(
+        run, squat == 1
+                 ? QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                       QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther
+                 : QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const ScopedEnvironment runtime("XDG_RUNTIME_DIR", squat < 2 ? QFile::encodeName(run) : "");
+    const ScopedEnvironment temp("TMPDIR", QFile::encodeName(tmp));
+    const QString fallback = tmp + "/quorvel-" + QString::number(::getuid());
+
+    if (squat == 2)
+        QVERIFY(QFile::link(run, fallback));
+    else if (squat == 3 || squat == 5)
+        QVERIFY(QFile(fallback).open(QIODevice::WriteOnly));
+    else if (squat == 4) {
+        if (::getuid() != 0)
+            QSKIP("only root can make a folder of another user");
+        QVERIFY(QDir().mkdir(fallback) &&
+                ::chown(QFile::encodeName(fallback), kOtherUser, kOtherUser) == 0);
+    }
+    for (int i = 1; squat == 5 && i < SingleInstance::kFallbackFolders; ++i)
+        QVERIFY(QFile(fallback + '.' + QString::number(i)).open(QIODevice::WriteOnly));
+
+    const SingleInstance::Names where = SingleInstance::userNames();
+    if (chosen == "none") {
+        // It runs alone, and a command finds nobody.
+        QVERIFY(where.lockFile.isEmpty() && where.serverName.isEmpty());
+        SingleInstance alone(where);
+        QVERIFY(alone.claim());
+        QVERIFY(!alone.isListening());
+        QVERIFY(!SingleInstance::send("pause", where));
+        return;
+    }
+    const QString dir = chosen == "run" ? run : fallback + chosen;
+    QCOMPARE(where.lockFile, dir + "/quorvel.lock");
+    QCOMPARE(where.serverName, dir + "/quorvel.socket");
 }
 
 QTEST_MAIN(TestSingleInstance)

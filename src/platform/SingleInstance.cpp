@@ -1,11 +1,10 @@
 #include "platform/SingleInstance.h"
 
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QFileInfo>
 #include <QLocalSocket>
-#include <QStandardPaths>
 #include <QThread>
+#include <cstdio>
 
 namespace {
 
@@ -14,33 +13,7 @@ constexpr int kWriteTimeoutMs = 1000;
 // A request is one short word; anything longer is not ours.
 constexpr qsizetype kMaxRequestBytes = 64;
 
-QString userName()
-{
-    QString name = qEnvironmentVariable("USER");
-    if (name.isEmpty())
-        name = qEnvironmentVariable("USERNAME");
-    return name.isEmpty() ? QStringLiteral("user") : name;
-}
-
 } // namespace
-
-SingleInstance::Names SingleInstance::userNames()
-{
-#ifdef Q_OS_WIN
-    // The temporary folder is per user; pipe names are not, so they carry the user.
-    const QString base = QStringLiteral("quorvel-") + userName();
-    return {QDir::temp().filePath(base + QStringLiteral(".lock")), base};
-#else
-    // The runtime folder is private to the user (0700), so nobody else can
-    // take or squat on these names. A full path is used as the socket as is.
-    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (dir.isEmpty())
-        dir = QDir::tempPath() + QStringLiteral("/quorvel-") + userName();
-    QDir().mkpath(dir);
-    return {QDir(dir).filePath(QStringLiteral("quorvel.lock")),
-            QDir(dir).filePath(QStringLiteral("quorvel.socket"))};
-#endif
-}
 
 SingleInstance::SingleInstance(Names names, QObject* parent)
     : QObject(parent), m_names(std::move(names)), m_lock(m_names.lockFile)
@@ -56,6 +29,12 @@ SingleInstance::~SingleInstance() = default;
 
 bool SingleInstance::claim()
 {
+    if (m_names.lockFile.isEmpty()) {
+        std::fputs("quorvel: no private folder for the lock and the socket; later starts and "
+                   "commands will not reach this copy\n",
+                   stderr);
+        return true;
+    }
     const QDeadlineTimer deadline(m_names.connectTimeoutMs);
     do {
         if (m_lock.tryLock(0))
@@ -92,7 +71,7 @@ bool SingleInstance::send(const QByteArray& word, const Names& names)
     // The first copy holds the lock for its whole run; without a lock file
     // there is nobody to ask. With one, its owner may be starting still.
     const QDeadlineTimer deadline(names.connectTimeoutMs);
-    while (QFileInfo::exists(names.lockFile)) {
+    while (!names.lockFile.isEmpty() && QFileInfo::exists(names.lockFile)) {
         if (askPrimary(word, names, static_cast<int>(deadline.remainingTime())))
             return true;
         if (deadline.hasExpired())

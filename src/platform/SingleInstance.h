@@ -15,7 +15,8 @@ class SingleInstance : public QObject {
 
 public:
     // Where the lock file and the socket live. The defaults are per user;
-    // tests pass private ones.
+    // tests pass private ones. Empty names: no folder could be trusted, and
+    // the copy runs alone without either.
     struct Names {
         QString lockFile;
         QString serverName;
@@ -24,7 +25,11 @@ public:
         int connectTimeoutMs = 3000;
     };
 
+    // On Linux, a folder only this user can enter: the runtime folder, else
+    // quorvel-<uid> in the temporary folder, else the first of its numbered
+    // siblings that nobody else has taken.
     static Names userNames();
+    static constexpr int kFallbackFolders = 8;
 
     explicit SingleInstance(Names names = userNames(), QObject* parent = nullptr);
     ~SingleInstance() override;
