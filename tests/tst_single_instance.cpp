@@ -2,14 +2,18 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLocalSocket>
 #include <QLockFile>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <memory>
 #include <optional>
+#include <sys/resource.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -42,6 +46,7 @@ private:
 };
 
 constexpr uid_t kOtherUser = 65534; // nobody
+constexpr int kNeverMs = 600000;
 
 } // namespace
 
@@ -57,6 +62,9 @@ private Q_SLOTS:
     void lockLeftBehind();
     void privateFolder_data();
     void privateFolder();
+    void idleConnectionsGiveWay_data();
+    void idleConnectionsGiveWay();
+    void listensAgainAfterAcceptFails();
 
 private:
     SingleInstance::Names names(int connectTimeoutMs = 0, const QString& lock = "test.lock") const
@@ -204,6 +212,86 @@ void TestSingleInstance::privateFolder()
     const QString dir = chosen == "run" ? run : fallback + chosen;
     QCOMPARE(where.lockFile, dir + "/quorvel.lock");
     QCOMPARE(where.serverName, dir + "/quorvel.socket");
+}
+
+void TestSingleInstance::idleConnectionsGiveWay_data()
+{
+    QTest::addColumn<int>("idleTimeoutMs");
+    QTest::addColumn<int>("clients");
+    QTest::addColumn<QByteArray>("sent");
+
+    QTest::newRow("nothing sent") << 0 << 1 << QByteArray();
+    QTest::newRow("half a line") << 0 << 1 << QByteArray("pau");
+    QTest::newRow("one over the cap")
+        << kNeverMs << int(SingleInstance::kMaxConnections + 1) << QByteArray();
+}
+
+// A connection that sends no whole line is dropped in time, and no more
+// than the cap stay open at once, so that idle ones cannot use up the
+// descriptors; the oldest gives way, and a real request still gets through.
+void TestSingleInstance::idleConnectionsGiveWay()
+{
+    QFETCH(int, idleTimeoutMs);
+    QFETCH(int, clients);
+    QFETCH(QByteArray, sent);
+
+    SingleInstance::Names where = names(1000);
+    where.idleTimeoutMs = idleTimeoutMs;
+    SingleInstance first(where);
+    QVERIFY(first.claim());
+    std::vector<std::unique_ptr<QLocalSocket>> open;
+    for (int i = 0; i < clients; ++i) {
+        auto& client = open.emplace_back(std::make_unique<QLocalSocket>());
+        client->connectToServer(where.serverName);
+        QVERIFY(client->waitForConnected(1000));
+        client->write(sent);
+        client->flush();
+    }
+    QSignalSpy dropped(open.front().get(), &QLocalSocket::disconnected);
+    QVERIFY(dropped.wait(5000)); // socket traffic: ends as soon as it comes
+    for (std::size_t i = 1; i < open.size(); ++i)
+        QCOMPARE(open[i]->state(), QLocalSocket::ConnectedState);
+    if (clients == 1)
+        return;
+    QSignalSpy commands(&first, &SingleInstance::commandReceived);
+    QVERIFY(SingleInstance::send("pause", where));
+    QVERIFY(commands.wait(5000));
+    QVERIFY(first.isListening());
+}
+
+// Qt stops listening when accepting a connection fails, as it does when the
+// program is out of file descriptors; the socket must come back once there
+// are some again.
+void TestSingleInstance::listensAgainAfterAcceptFails()
+{
+    SingleInstance first(names(1000));
+    QVERIFY(first.claim());
+    QLocalSocket client;
+    client.connectToServer(names().serverName);
+    QVERIFY(client.waitForConnected(1000));
+    QSignalSpy refused(&client, &QLocalSocket::disconnected);
+
+    rlimit saved = {};
+    QCOMPARE(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    // The lowest free descriptor becomes the limit: accept finds none left,
+    // while the event loop can still poll the ones that are open.
+    const int lowestFree = ::dup(0);
+    QVERIFY(lowestFree > 0);
+    ::close(lowestFree);
+    rlimit full = saved;
+    full.rlim_cur = static_cast<rlim_t>(lowestFree);
+    QCOMPARE(::setrlimit(RLIMIT_NOFILE, &full), 0);
+    const bool wasRefused = refused.wait(5000); // socket traffic
+    const bool listened = first.isListening();
+    QCOMPARE(::setrlimit(RLIMIT_NOFILE, &saved), 0);
+    QVERIFY(wasRefused);
+    QVERIFY(!listened);
+
+    QVERIFY(first.keepListening());
+    QSignalSpy commands(&first, &SingleInstance::commandReceived);
+    QVERIFY(SingleInstance::send("next", names(1000)));
+    QVERIFY(commands.wait(5000));
+    QCOMPARE(commands.first().first().toByteArray(), QByteArray("next"));
 }
 
 QTEST_MAIN(TestSingleInstance)

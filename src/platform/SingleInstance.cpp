@@ -23,9 +23,17 @@ SingleInstance::SingleInstance(Names names, QObject* parent)
     m_lock.setStaleLockTime(0);
     m_server.setSocketOptions(QLocalServer::UserAccessOption);
     connect(&m_server, &QLocalServer::newConnection, this, &SingleInstance::onNewConnection);
+    m_listenCheck.setInterval(kListenCheckMs);
+    connect(&m_listenCheck, &QTimer::timeout, this, &SingleInstance::keepListening);
 }
 
-SingleInstance::~SingleInstance() = default;
+SingleInstance::~SingleInstance()
+{
+    // The server deletes the connections still open after our members are
+    // gone; they must not call back into us then.
+    for (QLocalSocket* socket : std::as_const(m_connections))
+        socket->disconnect(this);
+}
 
 bool SingleInstance::claim()
 {
@@ -59,11 +67,21 @@ bool SingleInstance::claim()
 
 bool SingleInstance::becomePrimary()
 {
-    // We hold the lock, so a socket file still there was left by a copy that died.
-    QLocalServer::removeServer(m_names.serverName);
-    // Without the socket a later start cannot bring us forward, but we still run.
-    m_server.listen(m_names.serverName);
+    // Without the socket a later start cannot bring us forward, but we still
+    // run; the timer tries again.
+    keepListening();
+    m_listenCheck.start();
     return true;
+}
+
+bool SingleInstance::keepListening()
+{
+    if (m_server.isListening())
+        return true;
+    // We hold the lock, so a socket file still there was left by us or by a
+    // copy that died.
+    QLocalServer::removeServer(m_names.serverName);
+    return m_server.listen(m_names.serverName);
 }
 
 bool SingleInstance::send(const QByteArray& word, const Names& names)
@@ -99,22 +117,43 @@ bool SingleInstance::askPrimary(const QByteArray& word, const Names& names, int 
 void SingleInstance::onNewConnection()
 {
     while (QLocalSocket* socket = m_server.nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            if (!socket->canReadLine() && socket->bytesAvailable() < kMaxRequestBytes)
-                return;
-            const QByteArray line = socket->readLine(kMaxRequestBytes).trimmed();
-            socket->disconnectFromServer();
-            if (line == kActivateRequest)
-                Q_EMIT activateRequested();
-            else if (!line.isEmpty())
-                Q_EMIT commandReceived(line);
+        // Idle connections must not use up our file descriptors: past the
+        // cap the oldest gives way, since a real request sends its line at once.
+        if (m_connections.size() >= kMaxConnections)
+            drop(m_connections.first());
+        m_connections.append(socket);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readRequest(socket); });
+        connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
+            readRequest(socket);
+            drop(socket);
         });
+        QTimer::singleShot(m_names.idleTimeoutMs, socket, [this, socket] { drop(socket); });
     }
+}
+
+void SingleInstance::readRequest(QLocalSocket* socket)
+{
+    if (!socket->canReadLine() && socket->bytesAvailable() < kMaxRequestBytes)
+        return;
+    const QByteArray line = socket->readLine(kMaxRequestBytes).trimmed();
+    drop(socket);
+    if (line == kActivateRequest)
+        Q_EMIT activateRequested();
+    else if (!line.isEmpty())
+        Q_EMIT commandReceived(line);
+}
+
+void SingleInstance::drop(QLocalSocket* socket)
+{
+    m_connections.removeOne(socket);
+    socket->disconnect(this);
+    socket->abort();
+    socket->deleteLater();
 }
 
 void SingleInstance::release()
 {
+    m_listenCheck.stop();
     m_server.close();
     m_lock.unlock();
 }
