@@ -1,11 +1,10 @@
 #include "platform/SingleInstance.h"
 
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QFileInfo>
 #include <QLocalSocket>
-#include <QStandardPaths>
 #include <QThread>
+#include <cstdio>
 
 namespace {
 
@@ -14,33 +13,7 @@ constexpr int kWriteTimeoutMs = 1000;
 // A request is one short word; anything longer is not ours.
 constexpr qsizetype kMaxRequestBytes = 64;
 
-QString userName()
-{
-    QString name = qEnvironmentVariable("USER");
-    if (name.isEmpty())
-        name = qEnvironmentVariable("USERNAME");
-    return name.isEmpty() ? QStringLiteral("user") : name;
-}
-
 } // namespace
-
-SingleInstance::Names SingleInstance::userNames()
-{
-#ifdef Q_OS_WIN
-    // The temporary folder is per user; pipe names are not, so they carry the user.
-    const QString base = QStringLiteral("quorvel-") + userName();
-    return {QDir::temp().filePath(base + QStringLiteral(".lock")), base};
-#else
-    // The runtime folder is private to the user (0700), so nobody else can
-    // take or squat on these names. A full path is used as the socket as is.
-    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (dir.isEmpty())
-        dir = QDir::tempPath() + QStringLiteral("/quorvel-") + userName();
-    QDir().mkpath(dir);
-    return {QDir(dir).filePath(QStringLiteral("quorvel.lock")),
-            QDir(dir).filePath(QStringLiteral("quorvel.socket"))};
-#endif
-}
 
 SingleInstance::SingleInstance(Names names, QObject* parent)
     : QObject(parent), m_names(std::move(names)), m_lock(m_names.lockFile)
@@ -50,12 +23,26 @@ SingleInstance::SingleInstance(Names names, QObject* parent)
     m_lock.setStaleLockTime(0);
     m_server.setSocketOptions(QLocalServer::UserAccessOption);
     connect(&m_server, &QLocalServer::newConnection, this, &SingleInstance::onNewConnection);
+    m_listenCheck.setInterval(kListenCheckMs);
+    connect(&m_listenCheck, &QTimer::timeout, this, &SingleInstance::keepListening);
 }
 
-SingleInstance::~SingleInstance() = default;
+SingleInstance::~SingleInstance()
+{
+    // The server deletes the connections still open after our members are
+    // gone; they must not call back into us then.
+    for (QLocalSocket* socket : std::as_const(m_connections))
+        socket->disconnect(this);
+}
 
 bool SingleInstance::claim()
 {
+    if (m_names.lockFile.isEmpty()) {
+        std::fputs("quorvel: no private folder for the lock and the socket; later starts and "
+                   "commands will not reach this copy\n",
+                   stderr);
+        return true;
+    }
     const QDeadlineTimer deadline(m_names.connectTimeoutMs);
     do {
         if (m_lock.tryLock(0))
@@ -80,11 +67,21 @@ bool SingleInstance::claim()
 
 bool SingleInstance::becomePrimary()
 {
-    // We hold the lock, so a socket file still there was left by a copy that died.
-    QLocalServer::removeServer(m_names.serverName);
-    // Without the socket a later start cannot bring us forward, but we still run.
-    m_server.listen(m_names.serverName);
+    // Without the socket a later start cannot bring us forward, but we still
+    // run; the timer tries again.
+    keepListening();
+    m_listenCheck.start();
     return true;
+}
+
+bool SingleInstance::keepListening()
+{
+    if (m_server.isListening())
+        return true;
+    // We hold the lock, so a socket file still there was left by us or by a
+    // copy that died.
+    QLocalServer::removeServer(m_names.serverName);
+    return m_server.listen(m_names.serverName);
 }
 
 bool SingleInstance::send(const QByteArray& word, const Names& names)
@@ -92,7 +89,7 @@ bool SingleInstance::send(const QByteArray& word, const Names& names)
     // The first copy holds the lock for its whole run; without a lock file
     // there is nobody to ask. With one, its owner may be starting still.
     const QDeadlineTimer deadline(names.connectTimeoutMs);
-    while (QFileInfo::exists(names.lockFile)) {
+    while (!names.lockFile.isEmpty() && QFileInfo::exists(names.lockFile)) {
         if (askPrimary(word, names, static_cast<int>(deadline.remainingTime())))
             return true;
         if (deadline.hasExpired())
@@ -120,22 +117,43 @@ bool SingleInstance::askPrimary(const QByteArray& word, const Names& names, int 
 void SingleInstance::onNewConnection()
 {
     while (QLocalSocket* socket = m_server.nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            if (!socket->canReadLine() && socket->bytesAvailable() < kMaxRequestBytes)
-                return;
-            const QByteArray line = socket->readLine(kMaxRequestBytes).trimmed();
-            socket->disconnectFromServer();
-            if (line == kActivateRequest)
-                Q_EMIT activateRequested();
-            else if (!line.isEmpty())
-                Q_EMIT commandReceived(line);
+        // Idle connections must not use up our file descriptors: past the
+        // cap the oldest gives way, since a real request sends its line at once.
+        if (m_connections.size() >= kMaxConnections)
+            drop(m_connections.first());
+        m_connections.append(socket);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readRequest(socket); });
+        connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
+            readRequest(socket);
+            drop(socket);
         });
+        QTimer::singleShot(m_names.idleTimeoutMs, socket, [this, socket] { drop(socket); });
     }
+}
+
+void SingleInstance::readRequest(QLocalSocket* socket)
+{
+    if (!socket->canReadLine() && socket->bytesAvailable() < kMaxRequestBytes)
+        return;
+    const QByteArray line = socket->readLine(kMaxRequestBytes).trimmed();
+    drop(socket);
+    if (line == kActivateRequest)
+        Q_EMIT activateRequested();
+    else if (!line.isEmpty())
+        Q_EMIT commandReceived(line);
+}
+
+void SingleInstance::drop(QLocalSocket* socket)
+{
+    m_connections.removeOne(socket);
+    socket->disconnect(this);
+    socket->abort();
+    socket->deleteLater();
 }
 
 void SingleInstance::release()
 {
+    m_listenCheck.stop();
     m_server.close();
     m_lock.unlock();
 }

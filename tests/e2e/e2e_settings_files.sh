@@ -21,8 +21,7 @@ program=${1:?usage: e2e_settings_files.sh PATH-TO-QUORVEL}
 nobody=65534
 
 if ! command -v setpriv >/dev/null || ! command -v unshare >/dev/null || [[ $(id -u) != 0 ]]; then
-    echo "SKIP: needs root, setpriv and unshare"
-    exit "$E2E_SKIP"
+    e2e_skip "needs root, setpriv and unshare"
 fi
 # The small file systems mounted here vanish with the namespace.
 if [[ -z ${QUORVEL_E2E_NAMESPACE:-} ]]; then

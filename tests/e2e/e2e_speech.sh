@@ -25,8 +25,7 @@ readonly WAIT_SECONDS=30
 
 require_tools pulseaudio pactl parec sox speech-dispatcher
 if [[ ! -x $ESPEAK_MODULE ]]; then
-    printf 'SKIP: speech-dispatcher has no espeak-ng module\n'
-    exit "$E2E_SKIP"
+    e2e_skip "speech-dispatcher has no espeak-ng module"
 fi
 
 e2e_init
