@@ -149,6 +149,10 @@ void SingleInstance::drop(QLocalSocket* socket)
     socket->disconnect(this);
     socket->abort();
     socket->deleteLater();
+    // Its descriptor is free again.
+    if (!m_lock.isLocked() || m_names.serverName.isEmpty())
+        return;
+    keepListening();
 }
 
 void SingleInstance::release()

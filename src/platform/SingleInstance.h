@@ -39,8 +39,11 @@ public:
 
     // Connections open at once; a new one beyond them closes the oldest.
     static constexpr qsizetype kMaxConnections = 16;
-    // How often the first copy checks that its socket still listens.
-    static constexpr int kListenCheckMs = 1000;
+    // How often the first copy checks that its socket still listens. A
+    // dropped connection checks at once (a flood of them is what closes the
+    // socket); this slow check is for descriptors freed any other way, and
+    // wakes the idle tutor rarely.
+    static constexpr int kListenCheckMs = 10000;
 
     explicit SingleInstance(Names names = userNames(), QObject* parent = nullptr);
     ~SingleInstance() override;
@@ -57,7 +60,7 @@ public:
 
     // Listens again when the socket was lost (Qt closes it when accepting a
     // connection fails, for one when we are out of file descriptors). True
-    // when it listens. A timer calls it while the copy runs.
+    // when it listens. Called when a connection goes, and by a slow timer.
     bool keepListening();
 
     // Stops listening and gives the lock up, for a program about to end.

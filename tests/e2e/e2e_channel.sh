@@ -232,7 +232,7 @@ if start_tutor; then
     flood 1 1 >/dev/null
     check "(c) with no descriptor left the socket is gone" poll 5 not_listening
     prlimit --pid "$tutor" --nofile="$soft:"
-    check "(c) with descriptors again it listens again" poll 5 listening
+    check "(c) with descriptors again it listens again" poll 15 listening
     commands_reach_tutor c
 else
     fail "(c) the strip comes up"
