@@ -132,26 +132,10 @@ fi
 # --- (a) SIGKILL just after the Settings dialog saved ----------------------
 # The dialog writes the settings file when it closes (Escape); the kill
 # lands before, during or after that write.
-open_settings_and_close()
-{
-    local sx sy sw sh mx my mw menu
-    read -r sx sy sw sh < <(window_geometry "$STRIP") || return 1
-    xdotool mousemove "$((sx + sw - 15))" "$((sy + sh / 2))"
-    sleep 0.2
-    xdotool mousemove "$((sx + sw - 12))" "$((sy + sh / 2))"
-    menu=$(wait_for_window file 5) || return 1
-    read -r mx my mw _ < <(window_geometry "$menu") || return 1
-    xdotool mousemove "$((mx + mw / 2))" "$((my + 10))"
-    sleep 0.2
-    xdotool click 1
-    wait_for_window 'Setting\.\.\.' 5 >/dev/null || return 1
-    xdotool key Escape
-}
-
 for delay in 0.01 0.15; do
     if start_tutor; then
         sleep 5 # the welcome, then the menu picture answers
-        if open_settings_and_close; then
+        if open_settings_and_close "$STRIP"; then
             sleep "$delay"
             kill_hard "$PROGRAM_PID"
             check "(a) the settings file is whole after SIGKILL ${delay}s after a save" settings_whole

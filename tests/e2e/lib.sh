@@ -15,6 +15,7 @@
 #   read_setting KEY            prints KEY from [Italian] in Brix.conf
 #   all_keys_written            whether Brix.conf holds all sixteen keys
 #   wait_for_exit PID [S]       waits for a program started here to end; its status in EXIT_STATUS
+#   open_settings_and_close WID opens Settings from strip WID's menu, sends Escape (which saves)
 #   drag_by X Y DX DY           presses button 1 at X,Y, moves by DX,DY in steps, releases
 #   screenshot NAME             saves the screen to $E2E_SHOTS/NAME.png if E2E_SHOTS is set
 #   check DESC CMD...           runs CMD; prints PASS or FAIL with DESC
@@ -237,6 +238,24 @@ read_setting()
 }
 
 has_setting() { read_setting "$1" >/dev/null; }
+
+open_settings_and_close()
+{
+    local sx sy sw sh mx my mw menu dialog
+    read -r sx sy sw sh < <(window_geometry "$1") || return 1
+    xdotool mousemove "$((sx + sw - 15))" "$((sy + sh / 2))"
+    sleep 0.2
+    xdotool mousemove "$((sx + sw - 12))" "$((sy + sh / 2))"
+    menu=$(wait_for_window file 5) || return 1
+    read -r mx my mw _ < <(window_geometry "$menu") || return 1
+    xdotool mousemove "$((mx + mw / 2))" "$((my + 10))"
+    sleep 0.2
+    xdotool click 1
+    dialog=$(wait_for_window 'Setting\.\.\.' 5) || return 1
+    # With no window manager nothing gives the dialog the keyboard.
+    xdotool windowfocus --sync "$dialog" 2>/dev/null
+    xdotool key Escape
+}
 
 drag_by()
 {
