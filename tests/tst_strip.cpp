@@ -199,6 +199,11 @@ private Q_SLOTS:
         // Shown, the strip tells the parrot's balloon where to keep off.
         rig.strip.show();
         QCOMPARE(rig.keepClear, strip);
+        // ... and of the open menu below it, until it goes.
+        rig.menu.popup(strip.topRight());
+        QVERIFY(rig.keepClear.contains(rig.menu.menu()->geometry()));
+        rig.menu.menu()->hide();
+        QCOMPARE(rig.keepClear, strip);
         // The menu picture's end, 7110 twips in, is on the strip's monitor.
         QVERIFY(rig.desktop.screenGeometry().contains(strip.topLeft() + QPoint(473, 0)));
         rig.menu.openAbout();

@@ -165,6 +165,8 @@ void connectWindows(CaptionStrip& strip, StripMenu& menu, const Desktop& desktop
     QObject::connect(&menu, &StripMenu::aboutClosed, &strip,
                      [&strip] { strip.setDialogOpen(false, Playback::Continue); });
     QObject::connect(&menu, &StripMenu::readAloudToggled, &strip, &CaptionStrip::setCharacterShown);
+    QObject::connect(&menu, &StripMenu::menuShown, &strip, &CaptionStrip::setMenuArea);
+    QObject::connect(&menu, &StripMenu::menuHidden, &strip, [&strip] { strip.setMenuArea({}); });
     // A save that fails is told before the program ends; a second Exit
     // does not wait for the message.
     QObject::connect(&menu, &StripMenu::exitRequested, &strip, [&strip, &problemBoxes] {

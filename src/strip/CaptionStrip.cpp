@@ -313,10 +313,18 @@ void CaptionStrip::loadCharacter()
     keepBalloonOff();
 }
 
+void CaptionStrip::setMenuArea(const QRect& screenArea)
+{
+    m_menuArea = screenArea;
+    keepBalloonOff();
+}
+
 void CaptionStrip::keepBalloonOff()
 {
+    // The open menu hangs below the strip: the balloon keeps off both.
     if (m_character)
-        m_character->setKeepClear(geometry());
+        m_character->setKeepClear(m_menuArea.isEmpty() ? geometry()
+                                                       : geometry().united(m_menuArea));
 }
 
 void CaptionStrip::moveEvent(QMoveEvent* event)

@@ -87,6 +87,9 @@ public:
     bool isOutOfSight() const { return m_outOfSight; }
     // Brings the strip and the character to the front (a second start asks).
     void activate();
+    // Where the strip's menu is open (empty once it has gone): the word
+    // balloon keeps clear of it.
+    void setMenuArea(const QRect& screenArea);
     // Exit: stores what Exit keeps and makes sure it is on the disk, since
     // the program ends right after.
     void saveExitSettings();
@@ -195,6 +198,7 @@ private:
     QString m_italian;
     QString m_english;
     QRect m_windowRect;
+    QRect m_menuArea;
     QPoint m_cursor;
     QPoint m_dragOffset;
     QColor m_markColor;

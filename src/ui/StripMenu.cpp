@@ -92,6 +92,7 @@ bool StripMenu::eventFilter(QObject* watched, QEvent* event)
     case QEvent::Show:
         m_clickedInto = false;
         m_closeTimer.start();
+        Q_EMIT menuShown(m_menu->geometry());
         break;
     case QEvent::KeyPress:
     case QEvent::ShortcutOverride:
@@ -99,6 +100,7 @@ bool StripMenu::eventFilter(QObject* watched, QEvent* event)
         return !m_clickedInto;
     case QEvent::Hide:
         m_closeTimer.stop();
+        Q_EMIT menuHidden();
         break;
     default:
         break;

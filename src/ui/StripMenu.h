@@ -62,6 +62,9 @@ Q_SIGNALS:
     void exitRequested();
     // The Settings dialog could not write the start-at-log-on entry.
     void autostartFailed(const QString& message);
+    // The menu is up over `screenArea`, or has gone: nothing may cover it.
+    void menuShown(const QRect& screenArea);
+    void menuHidden();
 
 private:
     QAction* addItem(const QString& caption, const char* name, void (StripMenu::*command)());

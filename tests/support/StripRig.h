@@ -130,6 +130,8 @@ private:
                          [this] { strip.setDialogOpen(false, Playback::Continue); });
         QObject::connect(&menu, &StripMenu::readAloudToggled, &strip,
                          &CaptionStrip::setCharacterShown);
+        QObject::connect(&menu, &StripMenu::menuShown, &strip, &CaptionStrip::setMenuArea);
+        QObject::connect(&menu, &StripMenu::menuHidden, [this] { strip.setMenuArea({}); });
         QObject::connect(&menu, &StripMenu::exitRequested, [this] {
             strip.saveExitSettings();
             ++exits;
