@@ -421,13 +421,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("wordsPerMinute");
         QTest::addColumn<double>("rate");
+        // The engine reads 80, 170 and 449 words a minute at -1, 0 and 1.
         QTest::newRow("80, slowest") << 80 << -1.0;
-        QTest::newRow("110") << 110 << -40.0 / 70.0;
-        QTest::newRow("150, the voice's own") << 150 << 0.0;
-        QTest::newRow("190") << 190 << 40.0 / 70.0;
-        QTest::newRow("220, fastest") << 220 << 1.0;
+        QTest::newRow("110") << 110 << -60.0 / 90.0;
+        QTest::newRow("150, a new learner's") << 150 << -20.0 / 90.0;
+        QTest::newRow("190") << 190 << 20.0 / 279.0;
+        QTest::newRow("220, fastest") << 220 << 50.0 / 279.0;
         QTest::newRow("below: slowest") << 20 << -1.0;
-        QTest::newRow("above: fastest") << 400 << 1.0;
+        QTest::newRow("above: fastest") << 400 << 50.0 / 279.0;
     }
     // The mapping, and that a new pace applies from the next sentence on.
     void speechPace()
@@ -439,12 +440,12 @@ private Q_SLOTS:
         rig.showSettled();
         rig.parrot->Speak(QStringLiteral("Uno"));
         rig.parrot->setSpeechPace(wordsPerMinute);
-        QCOMPARE(rig.speech->rates, QList<double>{0.0});
+        QCOMPARE(rig.speech->rates, QList<double>{SpeechPace::rateFor(SpeechPace::kNormal)});
         rig.parrot->Speak(kItalian);
         QCOMPARE(rig.speech->rates.last(), rate);
         // The balloon stays as long as reading at that pace takes.
         QCOMPARE(rig.parrot->balloonTimerInterval() > DesktopCharacter::balloonTimeMs(kItalian),
-                 rate < 0);
+                 wordsPerMinute < SpeechPace::kNormal);
     }
 
     // The balloon never covers the strip: beside the parrot it drops below

@@ -20,7 +20,7 @@ public:
     virtual void Play(const QString& animation) = 0;
     // Windows language identifier of the speech output (1040 = Italian).
     virtual void setLanguageID(int languageId) = 0;
-    // Reading pace in words per minute (80 to 220, 150 the voice's own);
+    // Reading pace in words per minute (80 to 220, 150 a new learner's);
     // a change takes effect from the next sentence.
     virtual void setSpeechPace(int wordsPerMinute) = 0;
 

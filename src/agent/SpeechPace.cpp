@@ -3,7 +3,7 @@
 double SpeechPace::rateFor(int wordsPerMinute)
 {
     const int pace = clamped(wordsPerMinute);
-    if (pace < kNormal)
-        return double(pace - kNormal) / double(kNormal - kSlowest);
-    return double(pace - kNormal) / double(kFastest - kNormal);
+    if (pace < kEngineNormal)
+        return double(pace - kEngineNormal) / double(kEngineNormal - kEngineSlowest);
+    return double(pace - kEngineNormal) / double(kEngineFastest - kEngineNormal);
 }

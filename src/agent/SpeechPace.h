@@ -1,12 +1,19 @@
 #pragma once
 
-// How fast the parrot reads, in words per minute, and the rate
-// the speech engine takes for it (-1 slowest, 0 the voice's own pace, 1 fastest).
+// How fast the parrot reads, in words per minute, and the rate the speech
+// engine takes for it (-1 to 1: speech-dispatcher's scale over 100).
 namespace SpeechPace {
 
 constexpr int kSlowest = 80;
-constexpr int kNormal = 150; // the voice's own pace
+constexpr int kNormal = 150; // a new learner's pace
 constexpr int kFastest = 220;
+
+// The words per minute speech-dispatcher's espeak-ng voice reads at rates
+// -1, 0 and 1 (its module's EspeakMinRate, EspeakNormalRate and
+// EspeakMaxRate as Debian ships them).
+constexpr int kEngineSlowest = 80;
+constexpr int kEngineNormal = 170;
+constexpr int kEngineFastest = 449;
 
 // A pace outside [kSlowest, kFastest] is taken as the nearest end of it.
 constexpr int clamped(int wordsPerMinute)
@@ -15,7 +22,8 @@ constexpr int clamped(int wordsPerMinute)
                                      : (wordsPerMinute > kFastest ? kFastest : wordsPerMinute);
 }
 
-// Linear on either side of kNormal, which gives exactly 0.
+// The engine's rate for a pace: linear on either side of the engine's own
+// pace, as the engine maps it back.
 double rateFor(int wordsPerMinute);
 
 } // namespace SpeechPace

@@ -5,7 +5,9 @@
 #   (a) the parrot is heard (above -40 dBFS) within 30 s of the start;
 #   (b) the speech service the tutor started is killed while it speaks;
 #   (c) later sentences are heard again within 30 s, by themselves;
-#   (d) the tutor is still running.
+#   (d) the tutor is still running;
+#   (e) the same first sentence read at 110, 150 and 190 words a minute
+#       takes as long as those paces say, within 10%.
 # Is skipped where PulseAudio, sox or speech-dispatcher with
 # espeak-ng are not installed.
 #
@@ -122,6 +124,45 @@ speaking_now()
 }
 
 heard_from_start() { heard_since 0; }
+
+# Seconds from the first heard 50 ms window after FROM to the last one
+# before 0.8 s of quiet: one sentence read aloud. Empty until it has ended.
+utterance_seconds()
+{
+    sox -t raw -r "$RATE" -e signed -b 16 -c 1 "$RECORDING" -t raw - trim "$1" 2>/dev/null |
+        od -An -v -t d2 -w2 | awk -v rate="$RATE" -v window=0.05 -v quiet=0.8 -v floor=328 '
+        BEGIN { size = rate * window; gap = quiet / window }
+        {
+            sum += $1 * $1
+            if (++count < size) next
+            w++
+            if (sqrt(sum / size) > floor) { if (!first) first = w; last = w }
+            else if (first && w - last >= gap) { printf "%.2f\n", (last - first + 1) * window; exit }
+            sum = 0; count = 0
+        }'
+}
+utterance_ended() { LENGTH=$(utterance_seconds "$1"); [[ -n $LENGTH ]]; }
+
+quiet_now() { ! speaking_now; }
+
+# How long the tutor takes to read its first sentence ("Sì, ho un fratello
+# più grande e una sorella più piccola.") at PACE words a minute.
+pace_seconds()
+{
+    local pace=$1 from config="$E2E_WORK/pace.$1"
+    mkdir -p "$config"
+    printf '[Italian]\nxxx=1\nrd=1\nguage=0\nguagen=10110\nsspeed=%s\n' "$pace" >"$config/Brix.conf"
+    LENGTH=""
+    poll 10 quiet_now
+    from=$(recorded_seconds)
+    start_program env XDG_CONFIG_HOME="$config" "$program"
+    poll "$WAIT_SECONDS" utterance_ended "$from"
+    end_process "$PROGRAM_PID"
+    [[ -n $LENGTH ]]
+}
+
+# Whether A / B is within 10% of WANTED.
+ratio_near() { awk -v a="$1" -v b="$2" -v w="$3" 'BEGIN { r = a / b / w; exit !(r > 0.9 && r < 1.1) }'; }
 no_speech_service() { [[ -z $(speech_services) ]]; }
 has_speech_service() { [[ -n $(speech_services) ]]; }
 
@@ -152,4 +193,21 @@ heard_again() { heard_since "$restarted_at"; }
 check "later sentences are heard again within ${WAIT_SECONDS} s" poll "$WAIT_SECONDS" heard_again
 check "the tutor is still running" is_running "$PROGRAM_PID"
 screenshot speech
+end_process "$PROGRAM_PID"
+
+declare -A spoken
+for pace in 110 150 190; do
+    if pace_seconds "$pace"; then
+        spoken[$pace]=$LENGTH
+    else
+        fail "the first sentence is heard at $pace words a minute"
+    fi
+done
+e2e_log "first sentence read in ${spoken[110]:-?} / ${spoken[150]:-?} / ${spoken[190]:-?} s"
+if [[ ${#spoken[@]} == 3 ]]; then
+    check "at 110 words a minute it takes 150/110 of the time at 150 (${spoken[110]} s)" \
+        ratio_near "${spoken[110]}" "${spoken[150]}" "$(awk 'BEGIN { print 150 / 110 }')"
+    check "at 190 words a minute it takes 150/190 of the time at 150 (${spoken[190]} s)" \
+        ratio_near "${spoken[190]}" "${spoken[150]}" "$(awk 'BEGIN { print 150 / 190 }')"
+fi
 finish
