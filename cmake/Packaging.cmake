@@ -54,12 +54,15 @@ set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries the binary links come from dpkg-shlibdeps (package dpkg-dev).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# What Qt loads at run time, which dpkg-shlibdeps cannot see: the X11 and
-# Wayland platform plugins, and the fonts the strip is drawn with.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-wayland, fonts-liberation")
-# Reading aloud: the speech daemon and espeak-ng's Italian voice. Without
-# them the parrot stays silent and everything else goes on.
+# What the binary needs that dpkg-shlibdeps cannot see: the fonts the strip
+# is drawn with. Qt's X11 platform plugin comes with libqt6gui6, which
+# dpkg-shlibdeps finds.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation")
+# Reading aloud: the speech daemon and espeak-ng's Italian voice (without
+# them the parrot stays silent and everything else goes on); Website and
+# E-mail open through xdg-open; the Wayland plugin serves only a session
+# with no XWayland.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "speech-dispatcher, speech-dispatcher-espeak-ng, espeak-ng")
+    "speech-dispatcher, speech-dispatcher-espeak-ng, espeak-ng, xdg-utils, qt6-wayland")
 
 include(CPack)

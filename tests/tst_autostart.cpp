@@ -59,6 +59,15 @@ void TestAutostart::execLine()
     TestEnvironment env;
     QCOMPARE(Autostart::enable(path), QString()); // the autostart folder does not exist yet
     QCOMPARE(entryProgram(), path);
+    // TryExec names the same file, as a plain string: the session skips the
+    // entry once the program is gone.
+    QFile entry(Autostart::location());
+    QVERIFY(entry.open(QIODevice::ReadOnly));
+    const QString tryExec =
+        QRegularExpression("^TryExec=(.*)$", QRegularExpression::MultilineOption)
+            .match(QString::fromUtf8(entry.readAll()))
+            .captured(1);
+    QCOMPARE(QString(tryExec).replace("\\\\", "\\"), path);
 
     if (QStandardPaths::findExecutable("desktop-file-validate").isEmpty())
         QSKIP("desktop-file-validate is not installed");

@@ -15,6 +15,8 @@ constexpr char kEntryFile[] = "autostart/Italian.desktop";
 // An entry is a few hundred bytes.
 constexpr qint64 kMaxEntryBytes = 64 * 1024;
 constexpr char kOurName[] = "Name=Quorvel";
+// Seconds the session waits before it starts the tutor at log-on.
+constexpr int kStartDelaySeconds = 5;
 
 // Characters that make the Exec line quote the program's path.
 constexpr QStringView kReserved = u" \t\n\r\"'\\><~|&;$*?#()`";
@@ -69,19 +71,28 @@ QString escapeString(const QString& text)
     return escaped;
 }
 
+// TryExec: once the program is removed, the session skips the entry instead
+// of failing to start it. The start waits for the panel and the tray, which
+// the session starts at the same time.
 QByteArray desktopEntry(const QString& programPath)
 {
     const QString exec = escapeString(execArgument(programPath));
+    const QByteArray delay = QByteArray::number(kStartDelaySeconds);
     return QByteArrayLiteral("[Desktop Entry]\n"
                              "Type=Application\n"
                              "Name=Quorvel\n"
                              "Comment=Everyday Italian sentences on the top edge of the screen\n"
-                             "Exec=") +
-           exec.toUtf8() +
+                             "TryExec=") +
+           escapeString(programPath).toUtf8() + QByteArrayLiteral("\nExec=") + exec.toUtf8() +
            QByteArrayLiteral("\n"
                              "Icon=quorvel\n"
                              "Terminal=false\n"
-                             "X-GNOME-Autostart-enabled=true\n");
+                             "X-GNOME-Autostart-enabled=true\n"
+                             "X-GNOME-Autostart-Delay=") +
+           delay + QByteArrayLiteral("\nX-MATE-Autostart-Delay=") + delay +
+           QByteArrayLiteral("\n"
+                             "X-KDE-autostart-after=panel\n"
+                             "X-LXQt-Need-Tray=true\n");
 }
 
 // An entry this program wrote (or an empty file, which starts nothing):

@@ -51,12 +51,29 @@ recommends=$(field Recommends)
 in_list() { tr ',' '\n' <<<"$2" | sed 's/^ *//; s/ .*//' | grep -qx -- "$1"; }
 check "Depends holds the Qt libraries dpkg-shlibdeps found" grep -q 'libqt6widgets6' <<<"$depends"
 check "Depends holds libspeechd2" grep -q 'libspeechd2' <<<"$depends"
-for pkg in qt6-qpa-plugins qt6-wayland fonts-liberation; do
-    check "Depends holds $pkg" in_list "$pkg" "$depends"
+check "Depends holds fonts-liberation" in_list fonts-liberation "$depends"
+for pkg in qt6-qpa-plugins qt6-wayland; do
+    check "Depends leaves out $pkg" bash -c "! grep -qw '$pkg' <<<'$depends'"
 done
-for pkg in speech-dispatcher speech-dispatcher-espeak-ng espeak-ng; do
+for pkg in speech-dispatcher speech-dispatcher-espeak-ng espeak-ng xdg-utils qt6-wayland; do
     check "Recommends holds $pkg" in_list "$pkg" "$recommends"
 done
+
+# Debian's hardening, read off the packaged binary.
+dpkg-deb -x "$deb" "$work/root"
+binary="$work/root/usr/bin/quorvel"
+if command -v readelf >/dev/null 2>&1; then
+    readelf -d "$binary" >"$work/dynamic"
+    readelf --dyn-syms -W "$binary" >"$work/symbols"
+    readelf -h -l -W "$binary" >"$work/segments"
+    check "the binary is position independent" grep -q 'Type: *DYN' "$work/segments"
+    check "the binary binds every symbol at start (BIND_NOW)" grep -Eq 'BIND_NOW|FLAGS_1.*NOW' "$work/dynamic"
+    check "the binary has a read-only relocation table (RELRO)" grep -q GNU_RELRO "$work/segments"
+    check "the binary has a stack protector" grep -q __stack_chk_fail "$work/symbols"
+    check "the binary uses checked libc calls (_FORTIFY_SOURCE)" grep -Eq '__[a-z]+_chk' "$work/symbols"
+else
+    fail "readelf is not installed (binutils)"
+fi
 
 has() { grep -qx -- "$1" "$work/contents"; }
 check "the program is /usr/bin/quorvel" has /usr/bin/quorvel
