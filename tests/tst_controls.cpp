@@ -74,6 +74,7 @@ private Q_SLOTS:
         rig.start();
         rig.finishWelcome();
         rig.strip.wakeCycle(); // the cycle armed, as the program runs it
+        const qint64 playingIcon = rig.tray.icon().cacheKey();
         for (const QByteArray& word : words) {
             if (word == "click")
                 rig.tray.click();
@@ -86,6 +87,9 @@ private Q_SLOTS:
         QCOMPARE(rig.timer("Timer5")->isActive(), !paused);
         QCOMPARE(rig.trayItem("tray_pause")->text(),
                  paused ? QStringLiteral("Res&ume") : QStringLiteral("&Pause"));
+        // The panel shows it too, in the icon and its tooltip.
+        QCOMPARE(rig.tray.toolTip().startsWith("Paused"), paused);
+        QCOMPARE(rig.tray.icon().cacheKey() == playingIcon, !paused);
     }
 
     void repeatAndNext_data()
@@ -117,7 +121,8 @@ private Q_SLOTS:
             rig.command(how);
         QCOMPARE(rig.strip.italian() != italian, next);
         QCOMPARE(rig.strip.cycle().tick(), qint16(1));
-        QCOMPARE(rig.tray.toolTip(), rig.strip.italian() + '\n' + rig.strip.english());
+        QCOMPARE(rig.tray.toolTip().section('\n', 1),
+                 rig.strip.italian() + '\n' + rig.strip.english());
         QVERIFY(rig.strip.isPaused()); // the learner's pause holds
     }
 

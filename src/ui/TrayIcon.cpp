@@ -7,12 +7,53 @@
 #include <QActionGroup>
 #include <QIcon>
 #include <QMenu>
+#include <QPainter>
+#include <QPixmap>
 #include <array>
 
 namespace {
 
 const QString kPause = QStringLiteral("&Pause");
 const QString kResume = QStringLiteral("Res&ume");
+const QString kPausedNote = QStringLiteral("Paused: click to play on");
+
+// The sizes panels ask a tray icon for.
+constexpr std::array<int, 6> kIconSizes{16, 22, 24, 32, 48, 64};
+// The pause mark: a dark disc in the lower right corner with two bars.
+constexpr qreal kMarkShare = 0.55; // of the icon's side
+constexpr qreal kBarWidth = 0.16;  // of the mark's side
+constexpr qreal kBarHeight = 0.5;  // of the mark's side
+constexpr qreal kBarGap = 0.14;    // of the mark's side
+
+// The program's icon greyed, with a pause mark: a paused tutor reads as
+// such in the panel at a glance.
+QIcon pausedIcon(const QIcon& playing)
+{
+    QIcon icon;
+    for (const int side : kIconSizes) {
+        QPixmap pixmap = playing.pixmap(QSize(side, side), QIcon::Disabled);
+        if (pixmap.isNull())
+            continue;
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const qreal mark = side * kMarkShare;
+        const QRectF disc(side - mark, side - mark, mark, mark);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(Qt::black));
+        painter.drawEllipse(disc);
+        painter.setBrush(QColor(Qt::white));
+        const QSizeF bar(mark * kBarWidth, mark * kBarHeight);
+        const QPointF centre = disc.center();
+        painter.drawRect(QRectF(
+            QPointF(centre.x() - mark * kBarGap / 2 - bar.width(), centre.y() - bar.height() / 2),
+            bar));
+        painter.drawRect(
+            QRectF(QPointF(centre.x() + mark * kBarGap / 2, centre.y() - bar.height() / 2), bar));
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
 
 struct Speed {
     const char* caption;
@@ -30,13 +71,14 @@ constexpr std::array<Speed, 3> kSpeeds{{
 
 TrayIcon::TrayIcon(int speed, QObject* parent)
     : QObject(parent), m_menu(std::make_unique<QMenu>()),
-      m_icon(QIcon(QString::fromLatin1(ProductInfo::kIconPath)))
+      m_playingIcon(QString::fromLatin1(ProductInfo::kIconPath)),
+      m_pausedIcon(pausedIcon(m_playingIcon)), m_icon(m_playingIcon)
 {
     setObjectName(QStringLiteral("Tray"));
     m_menu->setObjectName(QStringLiteral("tray_menu"));
     // Its popup window carries the caption, so tools can find it.
     m_menu->setWindowTitle(QStringLiteral("tray"));
-    m_icon.setToolTip(QString::fromLatin1(ProductInfo::kTitle));
+    updateToolTip();
 
     m_pause = addItem(kPause, "tray_pause");
     connect(m_pause, &QAction::triggered, this, &TrayIcon::pauseToggled);
@@ -105,7 +147,10 @@ void TrayIcon::onActivated(QSystemTrayIcon::ActivationReason reason)
 
 void TrayIcon::setPaused(bool paused)
 {
+    m_paused = paused;
     m_pause->setText(paused ? kResume : kPause);
+    m_icon.setIcon(paused ? m_pausedIcon : m_playingIcon);
+    updateToolTip();
 }
 
 // A pace none of the items offers (set by hand in the file) checks none.
@@ -122,5 +167,12 @@ void TrayIcon::setReadAloud(bool on)
 
 void TrayIcon::showPair(const QString& italian, const QString& english)
 {
-    m_icon.setToolTip(italian + QLatin1Char('\n') + english);
+    m_pair = italian + QLatin1Char('\n') + english;
+    updateToolTip();
+}
+
+void TrayIcon::updateToolTip()
+{
+    const QString pair = m_pair.isEmpty() ? QString::fromLatin1(ProductInfo::kTitle) : m_pair;
+    m_icon.setToolTip(m_paused ? kPausedNote + QLatin1Char('\n') + pair : pair);
 }

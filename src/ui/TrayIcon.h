@@ -31,6 +31,7 @@ public:
 
     QMenu* menu() const { return m_menu.get(); }
     QString toolTip() const { return m_icon.toolTip(); }
+    QIcon icon() const { return m_icon.icon(); }
     // The tray click, as the panel would deliver it.
     void click();
 
@@ -46,9 +47,14 @@ Q_SIGNALS:
 private:
     QAction* addItem(const QString& caption, const char* name);
     void onActivated(QSystemTrayIcon::ActivationReason reason);
+    void updateToolTip();
 
     const std::unique_ptr<QMenu> m_menu;
+    const QIcon m_playingIcon;
+    const QIcon m_pausedIcon;
     QSystemTrayIcon m_icon;
+    QString m_pair;
+    bool m_paused = false;
     QAction* m_pause = nullptr;
     QAction* m_readAloud = nullptr;
     QActionGroup* m_speeds = nullptr;
