@@ -3,6 +3,9 @@
 #include "platform/ScreenSaverWatch.h"
 #include "strip/PauseReasons.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -272,10 +275,78 @@ private Q_SLOTS:
         QVERIFY(rig.strip.isVisible());
     }
 
+    void quietSignals_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("interface");
+        QTest::addColumn<QString>("on");  // the signal that starts it
+        QTest::addColumn<QString>("off"); // the one that ends it; "" for a bool argument
+        const QString saver = "org.freedesktop.ScreenSaver";
+        QTest::newRow("freedesktop") << "/org/freedesktop/ScreenSaver" << saver << "ActiveChanged"
+                                     << "";
+        QTest::newRow("KDE") << "/ScreenSaver" << saver << "ActiveChanged"
+                             << "";
+        QTest::newRow("GNOME") << "/org/gnome/ScreenSaver"
+                               << "org.gnome.ScreenSaver"
+                               << "ActiveChanged"
+                               << "";
+        QTest::newRow("Xfce") << "/org/xfce/ScreenSaver"
+                              << "org.xfce.ScreenSaver"
+                              << "ActiveChanged"
+                              << "";
+        // Session "2" is at _32: a leading digit is escaped.
+        QTest::newRow("logind lock") << "/org/freedesktop/login1/session/_32"
+                                     << "org.freedesktop.login1.Session"
+                                     << "Lock"
+                                     << "Unlock";
+        QTest::newRow("logind sleep") << "/org/freedesktop/login1"
+                                      << "org.freedesktop.login1.Manager"
+                                      << "PrepareForSleep"
+                                      << "";
+    }
+    // Each desktop's word that the screen is locked, saved or asleep starts
+    // the quiet, and its word that it is back ends it; a private bus stands
+    // in for both the session's and the system's.
+    void quietSignals()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, interface);
+        QFETCH(QString, on);
+        QFETCH(QString, off);
+        QProcess daemon;
+        daemon.start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address"});
+        if (!daemon.waitForStarted())
+            QSKIP("dbus-daemon is not installed");
+        QVERIFY(daemon.waitForReadyRead(5000));
+        const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
+        {
+            QDBusConnection bus = QDBusConnection::connectToBus(address, "watch");
+            QDBusConnection logind = QDBusConnection::connectToBus(address, "logind");
+            QVERIFY(logind.registerService("org.freedesktop.login1"));
+            ScreenSaverWatch watch(bus, bus, "2");
+            QSignalSpy changes(&watch, &ScreenSaverWatch::activeChanged);
+            for (const bool active : {true, false}) {
+                QDBusMessage message =
+                    QDBusMessage::createSignal(path, interface, off.isEmpty() || active ? on : off);
+                if (off.isEmpty())
+                    message << active;
+                QVERIFY(logind.send(message));
+                QVERIFY(changes.wait(5000));
+                QCOMPARE(changes.last().first().toBool(), active);
+            }
+        }
+        QDBusConnection::disconnectFromBus("watch");
+        QDBusConnection::disconnectFromBus("logind");
+        daemon.kill();
+        daemon.waitForFinished();
+    }
+
     // Without a session bus or an X11 display the watchers just say nothing.
     void watchersWithoutADesktop()
     {
-        const ScreenSaverWatch screenSaver;
+        const QDBusConnection none =
+            QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent"), "none");
+        const ScreenSaverWatch screenSaver(none, none, "2");
         QVERIFY(!screenSaver.isWatching());
         const FullScreenWatch fullScreen([] { return QRect(0, 0, 1024, 768); });
         QVERIFY(!fullScreen.isWatching());
