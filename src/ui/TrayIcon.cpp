@@ -117,11 +117,6 @@ TrayIcon::TrayIcon(int speed, QObject* parent)
 
 TrayIcon::~TrayIcon() = default;
 
-bool TrayIcon::isAvailable()
-{
-    return QSystemTrayIcon::isSystemTrayAvailable();
-}
-
 void TrayIcon::show()
 {
     m_icon.show();

@@ -20,8 +20,6 @@ public:
     explicit TrayIcon(int speed, QObject* parent = nullptr);
     ~TrayIcon() override;
 
-    // Whether the desktop has a tray to put it in.
-    static bool isAvailable();
     void show();
 
     void setPaused(bool paused);
