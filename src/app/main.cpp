@@ -1,5 +1,6 @@
 #include "agent/AgentControl.h"
 #include "content/Corpus.h"
+#include "platform/AtSpiGuard.h"
 #include "platform/CommandLine.h"
 #include "platform/Desktop.h"
 #include "platform/DesktopHints.h"
@@ -269,6 +270,7 @@ int main(int argc, char* argv[])
     watchdog.reset();
     qInstallMessageHandler(previous);
     noteNativeWayland();
+    AtSpiGuard::install();
     QApplication::setApplicationDisplayName(QString::fromLatin1(ProductInfo::kTitle));
     QApplication::setWindowIcon(QIcon(QString::fromLatin1(ProductInfo::kIconPath)));
 
