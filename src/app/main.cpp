@@ -191,25 +191,27 @@ void connectWindows(CaptionStrip& strip, StripMenu& menu, const Desktop& desktop
     });
 }
 
-// The learner's controls outside the strip's own menu: the tray icon, a
-// later start's command, the screen saver and full-screen windows. Exit and
+// The learner's controls outside the strip's own menu: the tray icon (where
+// there may be a tray), a later start's command, the screen saver and full-screen windows. Exit and
 // Settings go the hover menu's way.
 void connectControls(CaptionStrip& strip, StripMenu& menu, LearnerControls& controls,
-                     TrayIcon& tray)
+                     TrayIcon* tray)
 {
     QObject::connect(&controls, &LearnerControls::exitRequested, &menu, &StripMenu::exitRequested);
-    QObject::connect(&tray, &TrayIcon::pauseToggled, &controls, &LearnerControls::togglePause);
-    QObject::connect(&tray, &TrayIcon::repeatRequested, &controls, &LearnerControls::repeat);
-    QObject::connect(&tray, &TrayIcon::nextRequested, &controls, &LearnerControls::next);
-    QObject::connect(&tray, &TrayIcon::speedChosen, &controls, &LearnerControls::setSpeechSpeed);
-    QObject::connect(&tray, &TrayIcon::settingsRequested, &menu, &StripMenu::openSettings);
-    QObject::connect(&tray, &TrayIcon::exitRequested, &menu, &StripMenu::exitRequested);
-    QObject::connect(&tray, &TrayIcon::readAloudToggled, &strip, &CaptionStrip::setCharacterShown);
-    QObject::connect(&tray, &TrayIcon::readAloudToggled, &menu, &StripMenu::setReadAloud);
-    QObject::connect(&menu, &StripMenu::readAloudToggled, &tray, &TrayIcon::setReadAloud);
-    QObject::connect(&controls, &LearnerControls::learnerPauseChanged, &tray, &TrayIcon::setPaused);
-    QObject::connect(&controls, &LearnerControls::speechSpeedChanged, &tray, &TrayIcon::setSpeed);
-    QObject::connect(&strip, &CaptionStrip::pairShown, &tray, &TrayIcon::showPair);
+    if (!tray)
+        return;
+    QObject::connect(tray, &TrayIcon::pauseToggled, &controls, &LearnerControls::togglePause);
+    QObject::connect(tray, &TrayIcon::repeatRequested, &controls, &LearnerControls::repeat);
+    QObject::connect(tray, &TrayIcon::nextRequested, &controls, &LearnerControls::next);
+    QObject::connect(tray, &TrayIcon::speedChosen, &controls, &LearnerControls::setSpeechSpeed);
+    QObject::connect(tray, &TrayIcon::settingsRequested, &menu, &StripMenu::openSettings);
+    QObject::connect(tray, &TrayIcon::exitRequested, &menu, &StripMenu::exitRequested);
+    QObject::connect(tray, &TrayIcon::readAloudToggled, &strip, &CaptionStrip::setCharacterShown);
+    QObject::connect(tray, &TrayIcon::readAloudToggled, &menu, &StripMenu::setReadAloud);
+    QObject::connect(&menu, &StripMenu::readAloudToggled, tray, &TrayIcon::setReadAloud);
+    QObject::connect(&controls, &LearnerControls::learnerPauseChanged, tray, &TrayIcon::setPaused);
+    QObject::connect(&controls, &LearnerControls::speechSpeedChanged, tray, &TrayIcon::setSpeed);
+    QObject::connect(&strip, &CaptionStrip::pairShown, tray, &TrayIcon::showPair);
 }
 
 // A start with an option: the usage, the version, or one command sent to
@@ -309,13 +311,16 @@ int main(int argc, char* argv[])
                      });
     strip.start();
 
-    // After start: the tray shows the stored pace and the first pair. It is
-    // made whether or not a tray runs yet: at log-on the panel often starts
-    // after the tutor, and the icon appears once it does.
-    TrayIcon tray(state.speed);
-    tray.showPair(strip.italian(), strip.english());
-    tray.show();
-    connectControls(strip, menu, controls, tray);
+    // After start: the tray shows the stored pace and the first pair. On X11
+    // it is made whether or not a tray runs yet: at log-on the panel often
+    // starts after the tutor, and the icon appears once it does.
+    std::unique_ptr<TrayIcon> tray;
+    if (TrayIcon::mayAppear()) {
+        tray = std::make_unique<TrayIcon>(state.speed);
+        tray->showPair(strip.italian(), strip.english());
+        tray->show();
+    }
+    connectControls(strip, menu, controls, tray.get());
     const ScreenSaverWatch screenSaver;
     QObject::connect(&screenSaver, &ScreenSaverWatch::activeChanged, &controls,
                      &LearnerControls::setScreenSaverActive);

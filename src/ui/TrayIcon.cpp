@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QMenu>
 #include <QPainter>
@@ -116,6 +117,12 @@ TrayIcon::TrayIcon(int speed, QObject* parent)
 }
 
 TrayIcon::~TrayIcon() = default;
+
+bool TrayIcon::mayAppear()
+{
+    return QGuiApplication::platformName() == QLatin1String("xcb") ||
+           QSystemTrayIcon::isSystemTrayAvailable();
+}
 
 void TrayIcon::show()
 {

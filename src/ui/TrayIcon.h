@@ -20,6 +20,10 @@ public:
     explicit TrayIcon(int speed, QObject* parent = nullptr);
     ~TrayIcon() override;
 
+    // Whether an icon can show: a tray runs now, or on X11, where a tray
+    // that starts later takes the icon in.
+    static bool mayAppear();
+
     void show();
 
     void setPaused(bool paused);
