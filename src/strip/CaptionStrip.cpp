@@ -175,6 +175,9 @@ CaptionStrip::CaptionStrip(PlaybackState& state, PairSource& pairs, SettingsStor
     // The user keeps typing in their own application while the strip plays,
     // and the strip is no task of theirs.
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // Qt shows tooltips only in the active window, which the strip never is;
+    // the lines carry the pair as tooltips.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     DesktopHints::keepOffTaskbar(this);
     buildLayout();
 

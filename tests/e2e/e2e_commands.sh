@@ -4,6 +4,8 @@
 # holds the menu shut, the dialog is closed (Escape: there is no window
 # manager to press a close box) and stores its choices, and Exit stores what
 # it should. A second run continues the course from the stored position.
+# Along the way the Italian line's tooltip shows on the strip, which is
+# never the active window.
 # (The dialog's layout and its controls are covered by tst_settings_dialog.)
 #
 # Usage: e2e_commands.sh PATH-TO-QUORVEL
@@ -61,11 +63,28 @@ setting_is() { [[ $(read_setting "$1") == "$2" ]]; }
 mkdir -p "$XDG_CONFIG_HOME"
 printf '[%s]\nxxx=1\nrd=1\nguage=0\nguagen=10101\n' "$SETTINGS_GROUP" >"$(settings_file)"
 
+# Whether a tooltip window of the tutor is mapped.
+tooltip_shown()
+{
+    local id
+    for id in $(xdotool search --onlyvisible --class quorvel 2>/dev/null); do
+        xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q TOOLTIP && return 0
+    done
+    return 1
+}
+
 # --- first run: the menu opens under the strip's right end ---------------
 if ! start_tutor; then
     fail "the strip (window Form1) is mapped"
     finish
 fi
+
+# In sequence order the Italian line carries the sentence as its tooltip,
+# though the strip is never the active window.
+xdotool mousemove "$((sx + 60))" "$((sy + sh / 2))"
+check "a tooltip shows over the Italian line" poll 3 tooltip_shown
+screenshot commands-tooltip
+
 # Not dragged: the strip stays where a new user's starts, half the screen
 # width in twips less 2000.
 first_left=$(( (1280 * 15 / 2) - 2000 ))
