@@ -4,8 +4,8 @@
 # holds the menu shut, the dialog is closed (Escape: there is no window
 # manager to press a close box) and stores its choices, and Exit stores what
 # it should. A second run continues the course from the stored position.
-# Along the way the Italian line's tooltip shows on the strip, which is
-# never the active window.
+# Along the way: the windows bear exactly their own titles, and the Italian
+# line's tooltip shows on the strip, which is never the active window.
 # (The dialog's layout and its controls are covered by tst_settings_dialog.)
 #
 # Usage: e2e_commands.sh PATH-TO-QUORVEL
@@ -24,6 +24,9 @@ start_xvfb 1280x800x24 || {
 start_tutor()
 {
     start_program "$program"
+    # The start-up window is up for about a second: its title is read at once.
+    splash=$(wait_for_window Version 10) && titled_exactly "$splash" Version
+    splash_titled=$?
     strip=$(wait_for_window Form1 20)
     [[ -n $strip ]] || return 1
     sleep 5 # the welcome scrolls in for about 4.2 s
@@ -78,6 +81,8 @@ if ! start_tutor; then
     fail "the strip (window Form1) is mapped"
     finish
 fi
+check "the start-up window is titled exactly \"Version\"" test "$splash_titled" = 0
+check "the strip is titled exactly \"Form1\"" titled_exactly "$strip" Form1
 
 # In sequence order the Italian line carries the sentence as its tooltip,
 # though the strip is never the active window.
@@ -108,6 +113,7 @@ if [[ -z $dialog ]]; then
     finish
 fi
 pass "Settings... opens the dialog \"Setting...\""
+check "the dialog is titled exactly \"Setting...\"" titled_exactly "$dialog" 'Setting...'
 
 # The strip's picture is disabled while the dialog is open: no menu.
 xdotool mousemove "$((sx + sw - 15))" "$((sy + sh / 2))"
