@@ -10,6 +10,7 @@
 #include "settings/SettingsStore.h"
 #include "ui/RaisingScrollBar.h"
 #include "ui/RowCaption.h"
+#include "ui/TitledFrame.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -50,14 +51,10 @@ constexpr TwipsBox kText0{1620, 4400, 315, 270};
 constexpr TwipsBox kVScroll1{1920, 4400, 135, 255};
 constexpr TwipsBox kLabel2{240, 4800, 2880, 195};
 constexpr TwipsBox kLabel3{240, 5160, 2760, 195};
-// The Italian and English rows hold their boxes and bars in one column, just
-// clear of the wider of their first words ("English Display").
-constexpr int kDisplayBoxLeft = 1440;
-constexpr int kBarFromBox = 300;
-constexpr TwipsBox kText1{kDisplayBoxLeft, 4800, 315, 270};
-constexpr TwipsBox kVScroll2{kDisplayBoxLeft + kBarFromBox, 4800, 135, 255};
-constexpr TwipsBox kText2{kDisplayBoxLeft, 5160, 315, 270};
-constexpr TwipsBox kVScroll3{kDisplayBoxLeft + kBarFromBox, 5160, 135, 255};
+constexpr TwipsBox kText1{1380, 4800, 315, 270};
+constexpr TwipsBox kVScroll2{1680, 4800, 135, 255};
+constexpr TwipsBox kText2{1380, 5160, 315, 270};
+constexpr TwipsBox kVScroll3{1680, 5160, 135, 255};
 // A row's last word ("time.", "second.") follows its bar by this much, so
 // the English row's word stays clear of the check box beside it.
 constexpr int kTailGap = 90;
@@ -107,7 +104,7 @@ QScrollBar* makeScroll(const SettingKey& key, QWidget* parent, const char* name)
 
 QGroupBox* makeFrame(const QString& title, QWidget* parent, const char* name)
 {
-    auto* frame = new QGroupBox(title, parent);
+    auto* frame = new TitledFrame(title, parent);
     frame->setObjectName(QString::fromLatin1(name));
     return frame;
 }
