@@ -244,6 +244,12 @@ void CaptionStrip::buildLayout()
     m_menuPicture->setAccessibleDescription(QStringLiteral("Point at it to open the menu"));
     placeTwips(m_italianLine, kItalianLineBox);
     setEnglishTop(kEnglishLineBox.top);
+    // The English box reaches below the strip's bottom edge even at rest.
+    // Its words keep to a band as tall as the Italian line's, so that they
+    // rest as high as the Italian words (the box 10 twips lower) and their
+    // descenders stay inside the strip.
+    m_englishLine->setContentsMargins(
+        0, 0, 0, pixelsY(kEnglishLineBox.height - kItalianLineBox.height));
     fill(m_hairline, m_desktop.inactiveCaptionColor());
     placeTwips(m_hairline, kHairlineBox);
     fill(m_pictureBack, m_desktop.backgroundColor());
