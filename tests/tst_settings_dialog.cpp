@@ -222,6 +222,31 @@ private Q_SLOTS:
         h.close();
     }
 
+    void fitsBelowTheStrip_data()
+    {
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<QRect>("available");
+        QTest::newRow("1280x720 at 200%") << QRect(0, 0, 640, 360) << QRect(0, 0, 640, 360);
+        QTest::newRow("and a top panel") << QRect(0, 0, 640, 360) << QRect(0, 24, 640, 336);
+    }
+    // Too small a screen for the layout: the dialog, title bar included, is
+    // made smaller to fit below the strip, its controls with it.
+    void fitsBelowTheStrip()
+    {
+        QFETCH(QRect, screen);
+        QFETCH(QRect, available);
+        Harness h;
+        h.rig.desktop.screen = screen;
+        h.rig.desktop.available = available;
+        SettingsDialog& d = h.open();
+        const QRect below = available.adjusted(0, 23, 0, 0); // the strip is 340 twips
+        QCOMPARE(SettingsDialog::room(h.rig.desktop), below);
+        const QRect framed(d.pos(), QSize(d.width(), d.height() + d.titleBarHeight()));
+        QVERIFY(below.contains(framed));
+        QVERIFY(h.check(1)->geometry().bottom() <= d.rect().bottom()); // the lowest control
+        h.close();
+    }
+
     // Every control that takes the keys tells a screen reader what it is, and
     // the style's circle or box is drawn whole inside its button.
     void everyControl()

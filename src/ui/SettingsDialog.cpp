@@ -3,6 +3,7 @@
 #include "content/Numbering.h"
 #include "content/Topics.h"
 #include "platform/Desktop.h"
+#include "platform/StripSize.h"
 #include "platform/Twips.h"
 #include "settings/Autostart.h"
 #include "settings/PlaybackState.h"
@@ -18,6 +19,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QStyle>
+#include <algorithm>
 
 namespace {
 
@@ -67,6 +69,10 @@ constexpr TwipsBox kCheck1{2640, 5460, 2535, 255};
 // The dialog's own face: a small sans serif, so that each row's words and its
 // number box fit the twips layout.
 constexpr int kFontPointSize = 8;
+// On a screen too small for it the dialog shrinks, but not past legibility.
+// Its words shrink a little more, as small sizes of a font run wider.
+constexpr double kSmallestScale = 0.5;
+constexpr double kWordsScale = 0.95;
 
 QFont dialogFont(const QFont& base)
 {
@@ -170,10 +176,36 @@ SettingsDialog::SettingsDialog(PlaybackState& state, SettingsStore& store, const
 
 SettingsDialog::~SettingsDialog() = default;
 
+QRect SettingsDialog::room(const Desktop& desktop)
+{
+    const QRect area = desktop.availableGeometry();
+    const int strip = Twips::toPixels(StripSize::kFullHeightTwips, desktop.twipsPerPixelY());
+    return area.adjusted(0, std::min(strip, area.height() - 1), 0, 0);
+}
+
+int SettingsDialog::titleBarHeight() const
+{
+    return style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+}
+
 void SettingsDialog::buildControls()
 {
-    const double tppX = m_desktop.twipsPerPixelX();
-    const double tppY = m_desktop.twipsPerPixelY();
+    // A screen too small for the layout gets all of it a little smaller,
+    // words included, so that the close box stays in reach.
+    const QRect space = room(m_desktop);
+    const double fit = std::min(
+        {1.0,
+         double(space.height() - titleBarHeight()) /
+             Twips::toPixels(kClientHeight, m_desktop.twipsPerPixelY()),
+         double(space.width()) / Twips::toPixels(kClientWidth, m_desktop.twipsPerPixelX())});
+    const double scale = std::max(fit, kSmallestScale);
+    if (scale < 1.0) {
+        QFont smaller = font();
+        smaller.setPointSizeF(smaller.pointSizeF() * scale * kWordsScale);
+        setFont(smaller);
+    }
+    const double tppX = m_desktop.twipsPerPixelX() / scale;
+    const double tppY = m_desktop.twipsPerPixelY() / scale;
     const auto place = [tppX, tppY](QWidget* widget, const TwipsBox& box) {
         widget->setGeometry(Twips::toPixels(box, tppX, tppY));
     };
