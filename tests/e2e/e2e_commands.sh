@@ -36,10 +36,11 @@ start_tutor()
 # The menu picture is the last 18 pixels of the strip (6840..7110 twips).
 open_menu()
 {
-    local px=$((sx + sw - 12)) py=$((sy + sh / 2))
-    xdotool mousemove "$((px - 3))" "$py"
+    # Away from the strip, then one movement onto the picture and no click,
+    # even back to where the pointer was when the menu last opened.
+    xdotool mousemove "$((sx + sw / 2))" "$((sy + sh + 200))"
     sleep 0.2
-    xdotool mousemove "$px" "$py" # no click: moving over it is enough
+    xdotool mousemove "$((sx + sw - 12))" "$((sy + sh / 2))"
     menu=$(wait_for_window file 5)
     [[ -n $menu ]] || return 1
     read -r mx my mw mh < <(window_geometry "$menu")
@@ -116,8 +117,6 @@ pass "Settings... opens the dialog \"Setting...\""
 check "the dialog is titled exactly \"Setting...\"" titled_exactly "$dialog" 'Setting...'
 
 # The strip's picture is disabled while the dialog is open: no menu.
-xdotool mousemove "$((sx + sw - 15))" "$((sy + sh / 2))"
-sleep 0.2
 xdotool mousemove "$((sx + sw - 12))" "$((sy + sh / 2))"
 sleep 0.5
 check "no menu opens while the dialog is open" no_window file

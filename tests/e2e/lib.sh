@@ -252,7 +252,8 @@ open_settings_and_close()
 {
     local sx sy sw sh mx my mw menu dialog
     read -r sx sy sw sh < <(window_geometry "$1") || return 1
-    xdotool mousemove "$((sx + sw - 15))" "$((sy + sh / 2))"
+    # From off the strip, one movement onto the picture opens the menu.
+    xdotool mousemove "$((sx + sw / 2))" "$((sy + sh + 200))"
     sleep 0.2
     xdotool mousemove "$((sx + sw - 12))" "$((sy + sh / 2))"
     menu=$(wait_for_window file 5) || return 1
