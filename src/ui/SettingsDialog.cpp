@@ -255,13 +255,18 @@ void SettingsDialog::buildControls()
     place(m_englishCaption, kLabel3);
     place(m_numbers[2], kText2);
     place(m_englishBar, kVScroll3);
-    const auto placeTail = [tppX](RowCaption* caption, const TwipsBox& label, const TwipsBox& bar) {
-        caption->setTailLeft(Twips::toPixels(bar.left + bar.width + kTailGap, tppX) -
-                             Twips::toPixels(label.left, tppX));
+    // A row's first words end a blank before its box; its last words
+    // follow its bar.
+    const auto placeWords = [tppX](RowCaption* caption, const TwipsBox& label, const TwipsBox& box,
+                                   const TwipsBox& bar) {
+        const int left = Twips::toPixels(label.left, tppX);
+        caption->setHeadEnd(Twips::toPixels(box.left, tppX) - left -
+                            caption->fontMetrics().horizontalAdvance(QLatin1Char(' ')));
+        caption->setTailLeft(Twips::toPixels(bar.left + bar.width + kTailGap, tppX) - left);
     };
-    placeTail(m_repeatsCaption, kLabel1, kVScroll1);
-    placeTail(m_italianCaption, kLabel2, kVScroll2);
-    placeTail(m_englishCaption, kLabel3, kVScroll3);
+    placeWords(m_repeatsCaption, kLabel1, kText0, kVScroll1);
+    placeWords(m_italianCaption, kLabel2, kText1, kVScroll2);
+    placeWords(m_englishCaption, kLabel3, kText2, kVScroll3);
     // A box and its bar are named after their row: the caption beside them
     // is no buddy a screen reader could find, and it holds a run of blanks.
     const std::array<QString, 3> rowNames{QStringLiteral("Per sentence play, times"),
