@@ -153,8 +153,6 @@ private Q_SLOTS:
             << QString() << QByteArray("tray_slower") << QString("tray_normal") << 110;
         QTest::newRow("190 stored, normal")
             << QString("190") << QByteArray("tray_normal") << QString("tray_faster") << 150;
-        QTest::newRow("out of range, faster")
-            << QString("300") << QByteArray("tray_faster") << QString("tray_normal") << 190;
         QTest::newRow("120 stored: none checked")
             << QString("120") << QByteArray("tray_slower") << QString() << 110;
     }

@@ -34,14 +34,25 @@ private Q_SLOTS:
                  "http://quorvel.example.org/ mailto:support@quorvel.example.org");
     }
 
+    void opensBelowTheStripEndUnlessAboutIsOpen_data()
+    {
+        QTest::addColumn<bool>("arrivalOnly");
+        QTest::newRow("a move, a button held") << false;
+        // Back where Qt last saw it, the pointer brings no move event along.
+        QTest::newRow("the arrival alone") << true;
+    }
     void opensBelowTheStripEndUnlessAboutIsOpen()
     {
+        QFETCH(bool, arrivalOnly);
         StripRig h({{"left", "1500"}}); // well inside the test platform's smaller screen
         h.start();
         QMenu* menu = h.menu.menu();
         QSignalSpy shown(menu, &QMenu::aboutToShow); // each opening closes again at once
         connect(menu, &QMenu::aboutToShow, menu, &QMenu::close, Qt::QueuedConnection);
-        QMouseEvent move(QEvent::MouseMove, QPointF(4, 4), QPointF(4, 4), {}, Qt::LeftButton, {});
+        QMouseEvent pointerMove(QEvent::MouseMove, QPointF(4, 4), QPointF(4, 4), {}, Qt::LeftButton,
+                                {});
+        QEnterEvent arrival(QPointF(4, 4), QPointF(4, 4), QPointF(4, 4));
+        QEvent& move = arrivalOnly ? static_cast<QEvent&>(arrival) : pointerMove;
         QWidget* picture = h.child("Image1");        // no click, even a button held
         QCoreApplication::sendEvent(picture, &move); // at (7110, 350) twips of the strip
         QCOMPARE(menu->geometry().topRight() + QPoint(1, 0), h.strip.mapToGlobal(QPoint(474, 23)));

@@ -1,5 +1,6 @@
 #include "StripRig.h"
 #include "content/Topics.h"
+#include "platform/Twips.h"
 #include "settings/Autostart.h"
 #include "ui/RowCaption.h"
 #include "ui/SettingsDialog.h"
@@ -7,6 +8,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -15,6 +17,9 @@
 #include <QTest>
 
 namespace {
+
+// Pixels in from a frame's right edge: past its corner, short of its title.
+constexpr int kClearOfTitle = 8;
 
 // A strip after its first run; the dialog opens as the menu opens it.
 struct Harness {
@@ -150,25 +155,95 @@ private Q_SLOTS:
         QCOMPARE(h.rig.store.value("ssave"), "1"); // unticking it is not kept either
     }
 
-    // At 96 DPI on a 1280x800 screen: the twips layout in whole pixels.
+    void geometry_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("twips"); // left, top, width, height, as the layout gives them
+        const auto row = [](const char* name, int left, int top, int width, int height) {
+            QTest::newRow(name) << QString::fromLatin1(name) << QRect(left, top, width, height);
+        };
+        row("Frame1", 120, 120, 4785, 3135);
+        row("Option1_0", 240, 285, 1020, 195);
+        row("Option1_1", 240, 600, 3540, 195);
+        row("Option1_10", 240, 2760, 1980, 195);
+        row("Frame2", 120, 3345, 1875, 855);
+        row("Option2_0", 120, 240, 1335, 285);
+        row("Option2_1", 135, 495, 1095, 285);
+        row("Frame3", 2040, 3360, 2820, 855);
+        row("Option3_0", 135, 225, 2310, 285);
+        row("Option3_1", 135, 495, 2310, 285);
+        row("Label1", 240, 4440, 2640, 195);
+        row("Text1_0", 1620, 4400, 315, 270);
+        row("VScroll1", 1920, 4400, 135, 255);
+        row("Label2", 240, 4800, 2880, 195);
+        row("Text1_1", 1380, 4800, 315, 270);
+        row("VScroll2", 1680, 4800, 135, 255);
+        row("Label3", 240, 5160, 2760, 195);
+        row("Text1_2", 1380, 5160, 315, 270);
+        row("VScroll3", 1680, 5160, 135, 255);
+        row("Check4", 2640, 4440, 1260, 255);
+        row("Check3", 2640, 4800, 2535, 255);
+        row("Check5", 2640, 5100, 2475, 255);
+        row("Check1", 2640, 5460, 2535, 255);
+    }
+    // At 96 DPI (15 twips a pixel) each control is where the layout puts it
+    // in twips. A button too short for its circle or box grows evenly above
+    // and below. A frame's top line runs through its title, clear above the
+    // buttons inside.
     void geometry()
     {
+        QFETCH(QString, name);
+        QFETCH(QRect, twips);
         Harness h;
         h.rig.desktop.screen = QRect(0, 0, 1280, 800);
         SettingsDialog& d = h.open();
-        QCOMPARE(d.size(), QSize(336, 389));
+        QCOMPARE(d.size(), QSize(336, 389)); // 5040 x 5835 twips
         QCOMPARE(d.pos(), QPoint(373, 200)); // centre less (4000, 3000) twips
-        const auto at = [&h](const char* name) { return h.control(name)->geometry(); };
-        QCOMPARE(at("Frame1"), QRect(8, 8, 319, 209));
-        QCOMPARE(at("Frame2"), QRect(8, 223, 125, 57));
-        QCOMPARE(at("VScroll1"), QRect(128, 293, 9, 17));
-        QCOMPARE(at("Check1"), QRect(176, 364, 169, 17));
-        // The Italian and English rows' boxes and bars line up.
-        QCOMPARE(at("Text1_1"), at("Text1_2").translated(0, -24));
-        QCOMPARE(at("VScroll2"), QRect(116, 320, 9, 17));
-        QCOMPARE(at("VScroll3"), QRect(116, 344, 9, 17));
-        // "Entire", in Frame1: 195 twips are 13 px, grown 1 px up and down for its circle.
-        QCOMPARE(h.option(1, 0)->geometry(), QRect(16, 18, 68, 15));
+        const QWidget* control = h.control(name);
+        const QRect at = control->geometry();
+        const QRect wanted =
+            Twips::toPixels({twips.x(), twips.y(), twips.width(), twips.height()}, 15.0, 15.0);
+        QCOMPARE(QPair(at.left(), at.width()), QPair(wanted.left(), wanted.width()));
+        const int grown = at.height() - wanted.height();
+        QVERIFY(grown >= 0 &&
+                std::abs(at.top() + at.bottom() - wanted.top() - wanted.bottom()) <= 1);
+        QVERIFY(grown == 0 || qobject_cast<const QAbstractButton*>(control));
+        if (auto* frame = qobject_cast<QGroupBox*>(control->parentWidget())) {
+            // The line is the first row that differs from the dialog's
+            // background, looking down a column that no title or button crosses.
+            const QImage drawn = frame->grab().toImage();
+            const int column = drawn.width() - kClearOfTitle;
+            int line = 0;
+            while (line < drawn.height() &&
+                   drawn.pixelColor(column, line) == drawn.pixelColor(column, 0))
+                ++line;
+            QVERIFY(at.top() > line + 1);
+        }
+        h.close();
+    }
+
+    void fitsBelowTheStrip_data()
+    {
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<QRect>("available");
+        QTest::newRow("1280x720 at 200%") << QRect(0, 0, 640, 360) << QRect(0, 0, 640, 360);
+        QTest::newRow("and a top panel") << QRect(0, 0, 640, 360) << QRect(0, 24, 640, 336);
+    }
+    // Too small a screen for the layout: the dialog, title bar included, is
+    // made smaller to fit below the strip, its controls with it.
+    void fitsBelowTheStrip()
+    {
+        QFETCH(QRect, screen);
+        QFETCH(QRect, available);
+        Harness h;
+        h.rig.desktop.screen = screen;
+        h.rig.desktop.available = available;
+        SettingsDialog& d = h.open();
+        const QRect below = available.adjusted(0, 23, 0, 0); // the strip is 340 twips
+        QCOMPARE(SettingsDialog::room(h.rig.desktop), below);
+        const QRect framed(d.pos(), QSize(d.width(), d.height() + d.titleBarHeight()));
+        QVERIFY(below.contains(framed));
+        QVERIFY(h.check(1)->geometry().bottom() <= d.rect().bottom()); // the lowest control
         h.close();
     }
 
@@ -210,7 +285,8 @@ private Q_SLOTS:
     }
 
     // A row's words keep at least a blank's width from its box and bar and
-    // from the check box on its line.
+    // from the check box on its line; "English Display" has its letters
+    // drawn a little closer for it.
     void captionClear()
     {
         Harness h;
@@ -225,8 +301,8 @@ private Q_SLOTS:
             const int blank = metrics.horizontalAdvance(' ');
             const int tailStart = words->x() + words->tailLeft();
             const QRect number = h.control(box)->geometry().united(h.control(bar)->geometry());
-            QVERIFY2(words->x() + metrics.horizontalAdvance(words->head()) + blank <= number.left(),
-                     caption);
+            const int head = QFontMetrics(words->headFont()).horizontalAdvance(words->head());
+            QVERIFY2(words->x() + head + blank <= number.left(), caption);
             QVERIFY2(number.right() + 1 + blank <= tailStart, caption);
             QVERIFY2(tailStart + metrics.horizontalAdvance(words->tail()) + blank <=
                          h.control(check)->x(),

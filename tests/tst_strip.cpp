@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QRegularExpression>
 #include <QTest>
 
 namespace {
@@ -309,6 +310,43 @@ private Q_SLOTS:
         }
         QCOMPARE(elapsed, 35 * 50);
         QCOMPARE(line->text(), " " + rig.strip.english());
+    }
+
+    // At rest the English words, descenders and all, are drawn inside the
+    // strip's outline, and as high as the Italian words (within a pixel).
+    // A scaled screen scales the whole strip alike.
+    void englishLineInsideTheStrip()
+    {
+        StripRig rig;
+        rig.start();
+        rig.finishWelcome();
+        const QRegularExpression descender(QStringLiteral("[gjpqy]"));
+        for (int i = 0; i < 50 && !rig.strip.english().contains(descender); ++i)
+            rig.strip.nextPair();
+        QVERIFY(rig.strip.english().contains(descender));
+        QTimer* slide = rig.timer("Timer3");
+        for (int i = 0; i < 200 && !slide->isActive(); ++i)
+            rig.strip.advanceCycle();
+        while (slide->isActive())
+            rig.strip.slideTick();
+
+        const auto band = [&rig](const char* name) {
+            const QLabel* line = rig.label(name);
+            return QRect(line->mapTo(&rig.strip, line->contentsRect().topLeft()),
+                         line->contentsRect().size());
+        };
+        QVERIFY(std::abs(band("Label2").center().y() - band("Label1").center().y()) <= 1);
+
+        // The words' white, found row by row below the hairline.
+        const QImage strip = rig.strip.grab().toImage();
+        const QRect outline = rig.child("Shape1")->geometry();
+        int bottom = -1;
+        for (int y = outline.top(); y < strip.height(); ++y)
+            for (int x = outline.left(); x < outline.width() / 2; ++x)
+                if (strip.pixelColor(x, y) == Qt::white)
+                    bottom = y;
+        QVERIFY(bottom > band("Label2").center().y());
+        QVERIFY2(bottom < outline.bottom(), qPrintable(rig.strip.english()));
     }
 
     void italianLineName_data()

@@ -273,7 +273,10 @@ int main(int argc, char* argv[])
     qInstallMessageHandler(previous);
     noteNativeWayland();
     AtSpiGuard::install();
-    QApplication::setApplicationDisplayName(QString::fromLatin1(ProductInfo::kTitle));
+    // No display name: Qt would add it to every window title, and the titles
+    // are the windows' own ("Setting...", "Version"). The desktop file groups
+    // the windows under the launcher's name and icon instead.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.quorvel"));
     QApplication::setWindowIcon(QIcon(QString::fromLatin1(ProductInfo::kIconPath)));
 
     // Before anything else: a second start only brings the first copy forward.

@@ -36,7 +36,7 @@ constexpr char kFirstRunMarker[] = "1";
 constexpr double kFirstRunLeftInset = 2000.0;
 
 // Every stored key, in the order the store is read and first written.
-// "rd", "ce" and "voice" take any value: the program gives every value other
+// "rd", "ce", "voice" and "sspeed" take any value: the program gives every value other
 // than the usual ones a meaning of its own.
 inline constexpr std::array<SettingKey, 16> kTable{{
     {"ce", SettingKind::Integer, &PlaybackState::languageOrder, 1, kAnyMin, kAnyMax, true},
@@ -55,8 +55,10 @@ inline constexpr std::array<SettingKey, 16> kTable{{
     {"mark", SettingKind::Integer, &PlaybackState::startWithLogon, 0, 0, 1, true},
     {"xxx", SettingKind::Marker, nullptr, 0, 0, 0, true},
     {"left", SettingKind::LeftEdge, nullptr, 0, 0, 0, false},
-    // The parrot's reading pace in words per minute.
-    {"sspeed", SettingKind::Integer, &PlaybackState::speed, 150, 80, 220, true},
+    // The parrot's reading pace in words per minute, kept as stored: the
+    // parrot itself takes a pace beyond what it can manage as the nearest one
+    // it can.
+    {"sspeed", SettingKind::Integer, &PlaybackState::speed, 150, kAnyMin, kAnyMax, true},
 }};
 
 // The reading paces offered besides the first-run one, in words per minute.

@@ -5,6 +5,7 @@
 #include "platform/Desktop.h"
 #include "platform/DesktopHints.h"
 #include "platform/ProductInfo.h"
+#include "platform/StripSize.h"
 #include "platform/Twips.h"
 #include "playback/PairSource.h"
 #include "settings/SettingsStore.h"
@@ -34,7 +35,7 @@ constexpr Twips::Rect kPictureBackBox{6840, 15, 405, 330};
 constexpr Twips::Rect kMenuPictureBox{6840, 45, 270, 270};
 constexpr Twips::Rect kOutlineBox{0, 15, 7140, 330};
 constexpr int kWindowWidth = 7155;
-constexpr int kFullHeight = 340;
+constexpr int kFullHeight = StripSize::kFullHeightTwips;
 constexpr int kCollapsedHeight = 20;
 constexpr int kMenuBelowStrip = 10;
 constexpr int kLineEndGap = 2; // pixels between a line's end and the picture
@@ -175,6 +176,9 @@ CaptionStrip::CaptionStrip(PlaybackState& state, PairSource& pairs, SettingsStor
     // The user keeps typing in their own application while the strip plays,
     // and the strip is no task of theirs.
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // Qt shows tooltips only in the active window, which the strip never is;
+    // the lines carry the pair as tooltips.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     DesktopHints::keepOffTaskbar(this);
     buildLayout();
 
@@ -241,6 +245,12 @@ void CaptionStrip::buildLayout()
     m_menuPicture->setAccessibleDescription(QStringLiteral("Point at it to open the menu"));
     placeTwips(m_italianLine, kItalianLineBox);
     setEnglishTop(kEnglishLineBox.top);
+    // The English box reaches below the strip's bottom edge even at rest.
+    // Its words keep to a band as tall as the Italian line's, so that they
+    // rest as high as the Italian words (the box 10 twips lower) and their
+    // descenders stay inside the strip.
+    m_englishLine->setContentsMargins(0, 0, 0,
+                                      pixelsY(kEnglishLineBox.height - kItalianLineBox.height));
     fill(m_hairline, m_desktop.inactiveCaptionColor());
     placeTwips(m_hairline, kHairlineBox);
     fill(m_pictureBack, m_desktop.backgroundColor());

@@ -1,7 +1,7 @@
 #include "strip/LearnerControls.h"
 
+#include "agent/SpeechPace.h"
 #include "settings/PlaybackState.h"
-#include "settings/SettingKeys.h"
 #include "settings/SettingsStore.h"
 #include "strip/CaptionStrip.h"
 
@@ -63,13 +63,10 @@ void LearnerControls::perform(CommandLine::Command command)
     }
 }
 
-// Only the paces the stored key accepts; anything else would fall back at
-// the next start anyway.
+// Only the paces the parrot can read at.
 void LearnerControls::setSpeechSpeed(int wordsPerMinute)
 {
-    constexpr const SettingKey& key = SettingKeys::find("sspeed");
-    if (wordsPerMinute < key.minimum || wordsPerMinute > key.maximum ||
-        wordsPerMinute == m_state.speed)
+    if (wordsPerMinute != SpeechPace::clamped(wordsPerMinute) || wordsPerMinute == m_state.speed)
         return;
     m_state.speed = static_cast<qint16>(wordsPerMinute);
     m_store.saveSpeechSpeed(m_state);

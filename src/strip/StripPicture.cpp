@@ -46,6 +46,17 @@ void StripPicture::mouseMoveEvent(QMouseEvent* event)
     Q_EMIT mouseMoved();
 }
 
+// The pointer arriving over the picture is a movement over it. Qt passes on
+// no move event of its own when the pointer comes back to where it last saw
+// it, as it sees no motion outside its windows; such an arrival must open
+// the menu too.
+void StripPicture::enterEvent(QEnterEvent* event)
+{
+    QWidget::enterEvent(event);
+    if (isEnabled())
+        Q_EMIT mouseMoved();
+}
+
 // A small tricolour: three vertical bands framed by a single-line border, with
 // a soft shadow along the bottom so it reads as something to point at. Drawn
 // to the widget's size so it stays crisp when the layout is scaled.

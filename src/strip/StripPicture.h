@@ -5,8 +5,8 @@
 class QPainter;
 
 // The small picture at the strip's right end that opens the popup menu. It
-// reports every pointer movement over it, with or without a button held;
-// while disabled it reports nothing.
+// reports every pointer movement over it, with or without a button held, and
+// the pointer's arrival over it; while disabled it reports nothing.
 class StripPicture : public QWidget {
     Q_OBJECT
 
@@ -25,6 +25,7 @@ Q_SIGNALS:
     void mouseMoved();
 
 protected:
+    void enterEvent(QEnterEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 

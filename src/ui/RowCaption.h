@@ -16,6 +16,11 @@ public:
     // Where the words after the blanks begin, in the caption's own pixels.
     void setTailLeft(int x);
     int tailLeft() const { return m_tailLeft; }
+    // Where the words before the blanks must end; a head that would run on
+    // is drawn with its letters drawn closer. 0: anywhere.
+    void setHeadEnd(int x);
+    // The font the words before the blanks are drawn in.
+    QFont headFont() const;
     // The words before and after the run of blanks.
     QString head() const;
     QString tail() const;
@@ -25,4 +30,5 @@ protected:
 
 private:
     int m_tailLeft = 0;
+    int m_headEnd = 0;
 };

@@ -3,6 +3,7 @@
 #include "content/Numbering.h"
 #include "content/Topics.h"
 #include "platform/Desktop.h"
+#include "platform/StripSize.h"
 #include "platform/Twips.h"
 #include "settings/Autostart.h"
 #include "settings/PlaybackState.h"
@@ -10,6 +11,7 @@
 #include "settings/SettingsStore.h"
 #include "ui/RaisingScrollBar.h"
 #include "ui/RowCaption.h"
+#include "ui/TitledFrame.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -17,6 +19,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QStyle>
+#include <algorithm>
 
 namespace {
 
@@ -50,14 +53,10 @@ constexpr TwipsBox kText0{1620, 4400, 315, 270};
 constexpr TwipsBox kVScroll1{1920, 4400, 135, 255};
 constexpr TwipsBox kLabel2{240, 4800, 2880, 195};
 constexpr TwipsBox kLabel3{240, 5160, 2760, 195};
-// The Italian and English rows hold their boxes and bars in one column, just
-// clear of the wider of their first words ("English Display").
-constexpr int kDisplayBoxLeft = 1440;
-constexpr int kBarFromBox = 300;
-constexpr TwipsBox kText1{kDisplayBoxLeft, 4800, 315, 270};
-constexpr TwipsBox kVScroll2{kDisplayBoxLeft + kBarFromBox, 4800, 135, 255};
-constexpr TwipsBox kText2{kDisplayBoxLeft, 5160, 315, 270};
-constexpr TwipsBox kVScroll3{kDisplayBoxLeft + kBarFromBox, 5160, 135, 255};
+constexpr TwipsBox kText1{1380, 4800, 315, 270};
+constexpr TwipsBox kVScroll2{1680, 4800, 135, 255};
+constexpr TwipsBox kText2{1380, 5160, 315, 270};
+constexpr TwipsBox kVScroll3{1680, 5160, 135, 255};
 // A row's last word ("time.", "second.") follows its bar by this much, so
 // the English row's word stays clear of the check box beside it.
 constexpr int kTailGap = 90;
@@ -70,6 +69,10 @@ constexpr TwipsBox kCheck1{2640, 5460, 2535, 255};
 // The dialog's own face: a small sans serif, so that each row's words and its
 // number box fit the twips layout.
 constexpr int kFontPointSize = 8;
+// On a screen too small for it the dialog shrinks, but not past legibility.
+// Its words shrink a little more, as small sizes of a font run wider.
+constexpr double kSmallestScale = 0.5;
+constexpr double kWordsScale = 0.95;
 
 QFont dialogFont(const QFont& base)
 {
@@ -107,7 +110,7 @@ QScrollBar* makeScroll(const SettingKey& key, QWidget* parent, const char* name)
 
 QGroupBox* makeFrame(const QString& title, QWidget* parent, const char* name)
 {
-    auto* frame = new QGroupBox(title, parent);
+    auto* frame = new TitledFrame(title, parent);
     frame->setObjectName(QString::fromLatin1(name));
     return frame;
 }
@@ -173,10 +176,36 @@ SettingsDialog::SettingsDialog(PlaybackState& state, SettingsStore& store, const
 
 SettingsDialog::~SettingsDialog() = default;
 
+QRect SettingsDialog::room(const Desktop& desktop)
+{
+    const QRect area = desktop.availableGeometry();
+    const int strip = Twips::toPixels(StripSize::kFullHeightTwips, desktop.twipsPerPixelY());
+    return area.adjusted(0, std::min(strip, area.height() - 1), 0, 0);
+}
+
+int SettingsDialog::titleBarHeight() const
+{
+    return style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+}
+
 void SettingsDialog::buildControls()
 {
-    const double tppX = m_desktop.twipsPerPixelX();
-    const double tppY = m_desktop.twipsPerPixelY();
+    // A screen too small for the layout gets all of it a little smaller,
+    // words included, so that the close box stays in reach.
+    const QRect space = room(m_desktop);
+    const double fit = std::min(
+        {1.0,
+         double(space.height() - titleBarHeight()) /
+             Twips::toPixels(kClientHeight, m_desktop.twipsPerPixelY()),
+         double(space.width()) / Twips::toPixels(kClientWidth, m_desktop.twipsPerPixelX())});
+    const double scale = std::max(fit, kSmallestScale);
+    if (scale < 1.0) {
+        QFont smaller = font();
+        smaller.setPointSizeF(smaller.pointSizeF() * scale * kWordsScale);
+        setFont(smaller);
+    }
+    const double tppX = m_desktop.twipsPerPixelX() / scale;
+    const double tppY = m_desktop.twipsPerPixelY() / scale;
     const auto place = [tppX, tppY](QWidget* widget, const TwipsBox& box) {
         widget->setGeometry(Twips::toPixels(box, tppX, tppY));
     };
@@ -226,13 +255,18 @@ void SettingsDialog::buildControls()
     place(m_englishCaption, kLabel3);
     place(m_numbers[2], kText2);
     place(m_englishBar, kVScroll3);
-    const auto placeTail = [tppX](RowCaption* caption, const TwipsBox& label, const TwipsBox& bar) {
-        caption->setTailLeft(Twips::toPixels(bar.left + bar.width + kTailGap, tppX) -
-                             Twips::toPixels(label.left, tppX));
+    // A row's first words end a blank before its box; its last words
+    // follow its bar.
+    const auto placeWords = [tppX](RowCaption* caption, const TwipsBox& label, const TwipsBox& box,
+                                   const TwipsBox& bar) {
+        const int left = Twips::toPixels(label.left, tppX);
+        caption->setHeadEnd(Twips::toPixels(box.left, tppX) - left -
+                            caption->fontMetrics().horizontalAdvance(QLatin1Char(' ')));
+        caption->setTailLeft(Twips::toPixels(bar.left + bar.width + kTailGap, tppX) - left);
     };
-    placeTail(m_repeatsCaption, kLabel1, kVScroll1);
-    placeTail(m_italianCaption, kLabel2, kVScroll2);
-    placeTail(m_englishCaption, kLabel3, kVScroll3);
+    placeWords(m_repeatsCaption, kLabel1, kText0, kVScroll1);
+    placeWords(m_italianCaption, kLabel2, kText1, kVScroll2);
+    placeWords(m_englishCaption, kLabel3, kText2, kVScroll3);
     // A box and its bar are named after their row: the caption beside them
     // is no buddy a screen reader could find, and it holds a run of blanks.
     const std::array<QString, 3> rowNames{QStringLiteral("Per sentence play, times"),

@@ -27,6 +27,12 @@ public:
     // Fills the controls from the playback state and says the dialog is open.
     void load();
 
+    // Where the dialog, title bar and all, is to fit: the strip's monitor
+    // below the strip.
+    static QRect room(const Desktop& desktop);
+    // The height a title bar is reckoned at before the window is framed.
+    int titleBarHeight() const;
+
     // Closing by the close box, the window menu or Escape all end here, so
     // the closing steps cannot be skipped.
     void done(int result) override;

@@ -171,8 +171,11 @@ void StripMenu::openSettings()
     connect(m_settings, &SettingsDialog::opened, this, &StripMenu::settingsOpened);
     connect(m_settings, &SettingsDialog::closed, this, &StripMenu::settingsClosed);
     connect(m_settings, &SettingsDialog::autostartFailed, this, &StripMenu::autostartFailed);
-    m_settings->move(screen.left() + Twips::toPixels(left, m_desktop.twipsPerPixelX()),
-                     screen.top() + Twips::toPixels(top, m_desktop.twipsPerPixelY()));
+    // Kept below the strip, its title bar too, so the close box is in reach.
+    const QRect wanted(screen.left() + Twips::toPixels(left, m_desktop.twipsPerPixelX()),
+                       screen.top() + Twips::toPixels(top, m_desktop.twipsPerPixelY()),
+                       m_settings->width(), m_settings->height() + m_settings->titleBarHeight());
+    m_settings->move(keepInside(wanted, SettingsDialog::room(m_desktop)).topLeft());
     m_settings->load();
     m_settings->show();
 }

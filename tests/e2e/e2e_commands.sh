@@ -4,6 +4,8 @@
 # holds the menu shut, the dialog is closed (Escape: there is no window
 # manager to press a close box) and stores its choices, and Exit stores what
 # it should. A second run continues the course from the stored position.
+# Along the way: the windows bear exactly their own titles, and the Italian
+# line's tooltip shows on the strip, which is never the active window.
 # (The dialog's layout and its controls are covered by tst_settings_dialog.)
 #
 # Usage: e2e_commands.sh PATH-TO-QUORVEL
@@ -22,6 +24,9 @@ start_xvfb 1280x800x24 || {
 start_tutor()
 {
     start_program "$program"
+    # The start-up window is up for about a second: its title is read at once.
+    splash=$(wait_for_window Version 10) && titled_exactly "$splash" Version
+    splash_titled=$?
     strip=$(wait_for_window Form1 20)
     [[ -n $strip ]] || return 1
     sleep 5 # the welcome scrolls in for about 4.2 s
@@ -31,10 +36,11 @@ start_tutor()
 # The menu picture is the last 18 pixels of the strip (6840..7110 twips).
 open_menu()
 {
-    local px=$((sx + sw - 12)) py=$((sy + sh / 2))
-    xdotool mousemove "$((px - 3))" "$py"
+    # Away from the strip, then one movement onto the picture and no click,
+    # even back to where the pointer was when the menu last opened.
+    xdotool mousemove "$((sx + sw / 2))" "$((sy + sh + 200))"
     sleep 0.2
-    xdotool mousemove "$px" "$py" # no click: moving over it is enough
+    xdotool mousemove "$((sx + sw - 12))" "$((sy + sh / 2))"
     menu=$(wait_for_window file 5)
     [[ -n $menu ]] || return 1
     read -r mx my mw mh < <(window_geometry "$menu")
@@ -61,11 +67,30 @@ setting_is() { [[ $(read_setting "$1") == "$2" ]]; }
 mkdir -p "$XDG_CONFIG_HOME"
 printf '[%s]\nxxx=1\nrd=1\nguage=0\nguagen=10101\n' "$SETTINGS_GROUP" >"$(settings_file)"
 
+# Whether a tooltip window of the tutor is mapped.
+tooltip_shown()
+{
+    local id
+    for id in $(xdotool search --onlyvisible --class quorvel 2>/dev/null); do
+        xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q TOOLTIP && return 0
+    done
+    return 1
+}
+
 # --- first run: the menu opens under the strip's right end ---------------
 if ! start_tutor; then
     fail "the strip (window Form1) is mapped"
     finish
 fi
+check "the start-up window is titled exactly \"Version\"" test "$splash_titled" = 0
+check "the strip is titled exactly \"Form1\"" titled_exactly "$strip" Form1
+
+# In sequence order the Italian line carries the sentence as its tooltip,
+# though the strip is never the active window.
+xdotool mousemove "$((sx + 60))" "$((sy + sh / 2))"
+check "a tooltip shows over the Italian line" poll 3 tooltip_shown
+screenshot commands-tooltip
+
 # Not dragged: the strip stays where a new user's starts, half the screen
 # width in twips less 2000.
 first_left=$(( (1280 * 15 / 2) - 2000 ))
@@ -89,10 +114,9 @@ if [[ -z $dialog ]]; then
     finish
 fi
 pass "Settings... opens the dialog \"Setting...\""
+check "the dialog is titled exactly \"Setting...\"" titled_exactly "$dialog" 'Setting...'
 
 # The strip's picture is disabled while the dialog is open: no menu.
-xdotool mousemove "$((sx + sw - 15))" "$((sy + sh / 2))"
-sleep 0.2
 xdotool mousemove "$((sx + sw - 12))" "$((sy + sh / 2))"
 sleep 0.5
 check "no menu opens while the dialog is open" no_window file

@@ -11,6 +11,7 @@
 #   start_program PROG [ARGS]   starts the program in the background (PROGRAM_PID)
 #   wait_for_window NAME [S]    prints the id of the mapped window titled NAME
 #   wait_for_no_window NAME [S] waits until no mapped window is titled NAME
+#   titled_exactly WID TITLE    whether WM_NAME and _NET_WM_NAME are both TITLE
 #   window_geometry WID         prints "X Y WIDTH HEIGHT" in screen pixels
 #   read_setting KEY            prints KEY from [Italian] in Brix.conf
 #   all_keys_written            whether Brix.conf holds all sixteen keys
@@ -178,8 +179,16 @@ wait_for_exit()
 
 not_running() { ! is_running "$1"; }
 
-# Titles may carry the application name after a dash ("Form1 — Quorvel").
-title_pattern() { printf '^%s( |$)' "$1"; }
+# Titles are exactly the windows' own, with nothing added after them.
+title_pattern() { printf '^%s$' "$1"; }
+
+# Whether both of window WID's names (WM_NAME and _NET_WM_NAME) are TITLE.
+titled_exactly()
+{
+    local names
+    names=$(xprop -id "$1" WM_NAME _NET_WM_NAME 2>/dev/null) || return 1
+    [[ $names == *"WM_NAME"*" = \"$2\""*"_NET_WM_NAME"*" = \"$2\"" ]]
+}
 
 find_window() { xdotool search --onlyvisible --name "$(title_pattern "$1")" 2>/dev/null | head -n 1; }
 
@@ -243,7 +252,8 @@ open_settings_and_close()
 {
     local sx sy sw sh mx my mw menu dialog
     read -r sx sy sw sh < <(window_geometry "$1") || return 1
-    xdotool mousemove "$((sx + sw - 15))" "$((sy + sh / 2))"
+    # From off the strip, one movement onto the picture opens the menu.
+    xdotool mousemove "$((sx + sw / 2))" "$((sy + sh + 200))"
     sleep 0.2
     xdotool mousemove "$((sx + sw - 12))" "$((sy + sh / 2))"
     menu=$(wait_for_window file 5) || return 1
