@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# bench/measure.sh PROGRAM BARE_WINDOW RUNS PLAY_SECONDS
+# bench/measure.sh PROGRAM BARE_WINDOW RUNS PLAY_SECONDS [SPEECH_MEMORY]
 # Start-up time, peak and steady memory, CPU and wake-ups (voluntary context
-# switches of all threads) while the program plays, beside a bare Qt window.
+# switches of all threads) while the program plays, beside a bare Qt window;
+# given SPEECH_MEMORY (bench/speech_memory.cpp), also how much resident
+# memory reading sentences aloud adds.
 set -euo pipefail
 program=$(readlink -f "$1")
 bare=$(readlink -f "$2")
 runs=$3
 play_seconds=$4
+speech_memory=${5:+$(readlink -f "$5")}
 
 # The designed welcome: Form1 appears 20 ticks of 60 ms after start-up.
 welcome_ms=1200
@@ -15,6 +18,7 @@ ticks_per_second=$(getconf CLK_TCK)
 work=$(mktemp -d)
 xvfb_pid=""
 app_pid=""
+pulse_pid=""
 # The tutor starts a speech daemon on demand in its runtime folder; it
 # outlives the tutor, so end it with the run. With no sound card it can hang
 # on its way out and ignore the polite request, and the next runs would be
@@ -31,6 +35,7 @@ stop_speech() {
 cleanup() {
     [[ -n "$app_pid" ]] && kill "$app_pid" 2>/dev/null || true
     stop_speech
+    [[ -n "$pulse_pid" ]] && kill "$pulse_pid" 2>/dev/null || true
     [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null || true
     rm -rf "$work"
 }
@@ -204,3 +209,32 @@ echo
 echo "CPU per minute as a share of one core: Quorvel $(column_of 4 "${app_rows[@]}" | stats | awk '{printf "%.2f%%", $1 / 600}')"
 read -r busy busy_min busy_max < <(column_of 4 "${busy_rows[@]}" | stats)
 echo "The bare window repainted ${rate} times a second (as often as the tutor woke): CPU time $busy ($busy_min..$busy_max) ms per minute"
+
+# Memory per sentence read aloud. Without a sound device the speech service
+# never begins a sentence, so it plays into a private PulseAudio null sink.
+# The parrot is given sentence after sentence, each read to its end at the
+# fastest pace: about 12 minutes for 500 on two cores.
+speech_sentences=500
+speech_warm_up=50
+if [[ -z "$speech_memory" ]]; then
+    exit 0
+fi
+echo
+if ! command -v pulseaudio >/dev/null || ! command -v pactl >/dev/null; then
+    echo "Memory per sentence read aloud: skipped (PulseAudio is not installed)"
+    exit 0
+fi
+echo "reading $speech_sentences sentences aloud ..." >&2
+export XDG_CONFIG_HOME="$work/config.speech" XDG_RUNTIME_DIR="$work/runtime.speech"
+export HOME="$work/home" # PulseAudio keeps files there
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" "$HOME"
+chmod 700 "$XDG_RUNTIME_DIR"
+pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
+    --load="module-null-sink sink_name=bench" --load=module-native-protocol-unix \
+    >"$work/pulse.log" 2>&1 &
+pulse_pid=$!
+for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+read -r warm_kb end_kb growth_kb sentences unanswered < <("$speech_memory" --parrot --whole --fast \
+    "$speech_warm_up" "$speech_sentences")
+stop_speech
+echo "Resident memory growth over $sentences sentences read aloud (after $speech_warm_up to warm up, $unanswered never begun): $growth_kb KiB ($warm_kb to $end_kb KiB)"

@@ -65,6 +65,26 @@ private Q_SLOTS:
         QVERIFY(!agent.Characters().Item("peedy"));
     }
 
+    // Exit silences the parrot, waiting for the speech service only a short
+    // bounded time: left alone, the service reads on after the tutor ends.
+    void exitSilencesTheParrot()
+    {
+        FakeSpeechOutput* speech = nullptr;
+        AgentControl agent([&speech](const QString&, const QString&) {
+            auto fake = std::make_unique<FakeSpeechOutput>(QStringList{"it_IT"});
+            speech = fake.get();
+            return std::make_unique<DesktopCharacter>(std::move(fake));
+        });
+        QVERIFY(agent.Characters().Load("Peedy", {}));
+        Character* parrot = agent.Characters().Item("Peedy");
+        parrot->setLanguageID(1040);
+        parrot->Show();
+        parrot->Speak(kItalian);
+        agent.stopForExit();
+        QCOMPARE(speech->stopWaits.size(), 1);
+        QVERIFY(speech->stopWaits[0] > 0 && speech->stopWaits[0] <= AgentControl::kExitStopMs);
+    }
+
     // Hiding the parrot is how reading aloud is switched off: what it was
     // asked while hidden, or before the engine came up, is never read.
     void hiddenCharacterDropsRequests()

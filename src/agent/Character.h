@@ -16,6 +16,10 @@ public:
     virtual void Speak(const QString& text) = 0;
     // Stops reading at once and takes the word balloon down.
     virtual void Stop() = 0;
+    // Stop() for the way out: also waits, at most `timeoutMs`, until the
+    // speech service has heard it, since the service would otherwise read
+    // on after the tutor has gone. A character without a voice just stops.
+    virtual void StopNow(int /*timeoutMs*/) { Stop(); }
     // Plays a named animation ("Wave"); unknown names are ignored.
     virtual void Play(const QString& animation) = 0;
     // Windows language identifier of the speech output (1040 = Italian).

@@ -1,5 +1,7 @@
 #include "agent/CharacterCollection.h"
 
+#include <QDeadlineTimer>
+
 CharacterCollection::CharacterCollection(Factory factory) : m_factory(std::move(factory)) {}
 
 bool CharacterCollection::Load(const QString& id, const QString& location)
@@ -19,4 +21,11 @@ Character* CharacterCollection::Item(const QString& id) const
 {
     const auto found = m_loaded.constFind(id);
     return found == m_loaded.constEnd() ? nullptr : found->get();
+}
+
+void CharacterCollection::StopAllNow(int timeoutMs) const
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    for (const std::shared_ptr<Character>& character : m_loaded)
+        character->StopNow(int(deadline.remainingTime()));
 }

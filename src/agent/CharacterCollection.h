@@ -22,6 +22,8 @@ public:
     bool Load(const QString& id, const QString& location);
     // The loaded character, or nullptr when `id` was never loaded.
     Character* Item(const QString& id) const;
+    // Every loaded character's StopNow(), all within `timeoutMs`.
+    void StopAllNow(int timeoutMs) const;
 
 private:
     Factory m_factory;

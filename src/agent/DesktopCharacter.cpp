@@ -94,6 +94,13 @@ void DesktopCharacter::Stop()
     hideBalloon();
 }
 
+void DesktopCharacter::StopNow(int timeoutMs)
+{
+    m_waitingText.clear();
+    m_speech->stopNow(timeoutMs);
+    hideBalloon();
+}
+
 void DesktopCharacter::Speak(const QString& text)
 {
     // Hiding the parrot is how the user turns reading aloud off.

@@ -54,6 +54,7 @@ public:
     void Hide() override;
     void Speak(const QString& text) override;
     void Stop() override;
+    void StopNow(int timeoutMs) override;
     void Play(const QString& animation) override;
     void setLanguageID(int languageId) override;
     void setSpeechPace(int wordsPerMinute) override;

@@ -30,6 +30,10 @@ public:
     virtual void setRate(double rate) = 0;
     virtual void say(const QString& text) = 0;
     virtual void stop() = 0;
+    // The one call that waits: stops reading and returns once the speech
+    // service has heard it, or after `timeoutMs` if it does not answer.
+    // False on the timeout. For the way out, where nothing may read on.
+    virtual bool stopNow(int timeoutMs) = 0;
 
 Q_SIGNALS:
     // The engine is up (or has failed to come up: then it has no locales).

@@ -91,6 +91,12 @@ void SpeechWorker::onStateChanged(SpeechEngine::State state)
         return;
     m_speaking = speaking;
     Q_EMIT speakingChanged(speaking);
+    // Every sentence's replies and events pass between this thread, the
+    // speech library's own and the windows' thread, and the C library keeps
+    // the pages they freed in each thread's arena: the tutor's memory crept
+    // up by a few pages every few sentences. Hand them back while it is quiet.
+    if (!speaking)
+        releaseFreedMemory();
 }
 
 void SpeechWorker::onNoAnswer()

@@ -2,7 +2,9 @@
 
 #include "agent/SpeechWorker.h"
 
+#include <QSemaphore>
 #include <QThread>
+#include <memory>
 
 namespace {
 
@@ -83,6 +85,23 @@ void ThreadedSpeechOutput::stop()
     if (!m_worker)
         return;
     QMetaObject::invokeMethod(m_worker, &SpeechWorker::stop, Qt::QueuedConnection);
+}
+
+bool ThreadedSpeechOutput::stopNow(int timeoutMs)
+{
+    if (!m_worker)
+        return true;
+    // Shared with the call: a speech thread stuck in the speech library may
+    // run it after this has given up waiting.
+    const auto stopped = std::make_shared<QSemaphore>();
+    QMetaObject::invokeMethod(
+        m_worker,
+        [worker = m_worker, stopped] {
+            worker->stop();
+            stopped->release();
+        },
+        Qt::QueuedConnection);
+    return stopped->tryAcquire(1, timeoutMs);
 }
 
 void ThreadedSpeechOutput::onEngineUp(const QList<QLocale>& locales)

@@ -22,6 +22,7 @@ public:
     void setRate(double rate) override;
     void say(const QString& text) override;
     void stop() override;
+    bool stopNow(int timeoutMs) override;
 
 private:
     void onEngineUp(const QList<QLocale>& locales);

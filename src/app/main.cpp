@@ -333,6 +333,7 @@ int main(int argc, char* argv[])
     // It may have found a full-screen window before anyone listened.
     controls.setFullScreen(fullScreen.isFullScreen());
     const int code = QApplication::exec();
+    agent.stopForExit(); // else the speech service reads the sentence to its end
 
     // Exit has already pushed the settings to the disk. End at once rather
     // than tear the windows down one by one, so that a speech daemon that

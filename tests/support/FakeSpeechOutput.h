@@ -7,9 +7,9 @@
 
 // A speech engine the test controls: it offers the locales it is given
 // (none when `broken`, like a missing daemon), records what it is asked to
-// say and at which rate, and comes up at once unless `startsAtOnce` is off
-// (then bringUp()). fail() plays an engine error; restart() comes up again,
-// working unless `broken`.
+// say and at which rate and how long stopNow() may wait, and comes up at
+// once unless `startsAtOnce` is off (then bringUp()). fail() plays an
+// engine error; restart() comes up again, working unless `broken`.
 class FakeSpeechOutput : public SpeechOutput {
     Q_OBJECT
 
@@ -49,6 +49,11 @@ public:
         rates.append(rate);
     }
     void stop() override { ++stops; }
+    bool stopNow(int timeoutMs) override
+    {
+        stopWaits.append(timeoutMs);
+        return true;
+    }
     // Plays the engine's report that it started or finished reading.
     void reportSpeaking(bool speaking) { Q_EMIT speakingChanged(speaking); }
     void fail() { Q_EMIT failed(); }
@@ -57,6 +62,7 @@ public:
     bool broken = false;
     int stops = 0;
     int restarts = 0;
+    QList<int> stopWaits; // the longest wait of each stopNow()
     double rate = 0.0;
     QList<double> rates; // the rate of each text said
     std::optional<QLocale> locale;
