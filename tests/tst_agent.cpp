@@ -394,16 +394,26 @@ private Q_SLOTS:
     void speechRecovers_data()
     {
         QTest::addColumn<bool>("reportsError"); // else it comes up with no voices
-        QTest::newRow("engine error") << true;
-        QTest::newRow("voices gone") << false;
+        QTest::addColumn<bool>("spoke");        // the engine had read a sentence
+        QTest::addColumn<QString>("said");      // on the terminal, once
+        QTest::newRow("engine error") << true << true << "speech service stopped";
+        QTest::newRow("voices gone") << false << true << "speech service stopped";
+        // No sound device: it never read, so it did not stop.
+        QTest::newRow("never read") << true << false << "does not read aloud here";
     }
     void speechRecovers()
     {
         QFETCH(bool, reportsError);
+        QFETCH(bool, spoke);
+        QFETCH(QString, said);
         Rig rig;
         rig.showSettled();
         rig.parrot->Speak(QStringLiteral("Uno"));
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("speech service stopped"));
+        if (spoke) {
+            rig.speech->reportSpeaking(true);
+            rig.speech->reportSpeaking(false);
+        }
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(said));
         rig.speech->broken = true;
         if (reportsError)
             rig.speech->fail();

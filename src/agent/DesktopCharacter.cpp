@@ -252,7 +252,7 @@ void DesktopCharacter::chooseVoice()
     if (!m_voice)
         return;
     m_speech->setLocale(*m_voice);
-    m_speechWorked = true;
+    m_voiceChosen = true;
     if (!m_waitingText.isEmpty())
         say(m_waitingText);
     m_waitingText.clear();
@@ -263,12 +263,18 @@ void DesktopCharacter::onSpeechFailed()
     m_speechFailed = true;
     m_voice.reset();
     m_waitingText.clear();
-    // Said once, on the terminal only: the lessons go on without a voice.
-    if (m_speechWorked && !m_toldSpeechLost) {
-        m_toldSpeechLost = true;
+    // Said once, on the terminal only: the lessons go on without a voice. A
+    // service that never read a word (no sound device, say) did not stop;
+    // with no service at all there is nothing to say.
+    if (m_voiceTold || !m_voiceChosen)
+        return;
+    m_voiceTold = true;
+    if (m_speechWorked)
         qWarning(
             "Quorvel: the speech service stopped working; the parrot reads again once it is back");
-    }
+    else
+        qWarning("Quorvel: the speech service does not read aloud here (is there a sound "
+                 "device?); the parrot stays silent and reads once it can");
 }
 
 void DesktopCharacter::say(const QString& text)
@@ -281,6 +287,7 @@ void DesktopCharacter::onSpeakingChanged(bool speaking)
 {
     m_speaking = speaking;
     if (speaking) { // the engine reads: a later failure is tried again at once
+        m_speechWorked = true;
         m_nextRetryAt = 0;
         m_retryWaitMs = kFirstRetryWaitMs;
     }

@@ -116,8 +116,9 @@ private:
     bool m_speechFailed = false;
     qint64 m_nextRetryAt = 0;
     int m_retryWaitMs = kFirstRetryWaitMs;
-    bool m_speechWorked = false; // a voice was chosen at least once
-    bool m_toldSpeechLost = false;
+    bool m_voiceChosen = false;  // the engine took a voice at least once
+    bool m_speechWorked = false; // and read with it
+    bool m_voiceTold = false;    // its failure has been said
     QString m_waitingText;
     bool m_shown = false;
     bool m_speaking = false;
