@@ -23,40 +23,6 @@ class TestCycle : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void sleepsUntilItsNextStep_data()
-    {
-        QTest::addColumn<int>("order");
-        QTest::addColumn<int>("italian");
-        QTest::addColumn<int>("english");
-        QTest::newRow("Italian first, 5 + 3") << 1 << 5 << 3;
-        QTest::newRow("English first, 5 + 3") << 0 << 5 << 3;
-        QTest::newRow("Italian first, 15 + 15") << 1 << 15 << 15;
-        QTest::newRow("English first (2), 7 + 4") << 2 << 7 << 4;
-    }
-
-    // Whatever tick it is asked at, the cycle names exactly the tick of its
-    // next step: sleeping that long and applying the ticks at once changes
-    // nothing a person sees.
-    void sleepsUntilItsNextStep()
-    {
-        QFETCH(int, order);
-        QFETCH(int, italian);
-        QFETCH(int, english);
-        const PlaybackState state = playback(order, italian, english, 12);
-        DisplayCycle cycle;
-        int steps = 0;
-        for (int tick = 0; cycle.cycle() < 3;) {
-            const int due = cycle.ticksUntilNextStep(state);
-            QVERIFY(due >= 1);
-            for (int i = 1; i < due; ++i, ++tick)
-                QVERIFY2(!cycle.advance(state), qPrintable(QString::number(tick)));
-            QVERIFY2(cycle.advance(state), qPrintable(QString::number(tick)));
-            ++tick;
-            ++steps;
-        }
-        QCOMPARE(steps, 3 * 3); // show, swap and hide in each cycle
-    }
-
     void repeatAndSkip_data()
     {
         QTest::addColumn<int>("order");

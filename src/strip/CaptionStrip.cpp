@@ -168,7 +168,8 @@ CaptionStrip::CaptionStrip(PlaybackState& state, PairSource& pairs, SettingsStor
       m_cycleTimer(makeTimer(this, "Timer5", kCycleMs)),
       m_dragHandles(new DragHandles([this] { beginDrag(); }, [this] { followPointer(); },
                                     [this] { endDrag(); }, this)),
-      m_stripMark(new QWidget(this)), m_messageHandler(showModalMessage)
+      m_stripMark(new QWidget(this)), m_messageHandler(showModalMessage),
+      m_clock(PlayClock::monotonicMs)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
@@ -183,9 +184,12 @@ CaptionStrip::CaptionStrip(PlaybackState& state, PairSource& pairs, SettingsStor
     connect(m_slideTimer, &QTimer::timeout, this, &CaptionStrip::slideTick);
     connect(m_scrollTimer, &QTimer::timeout, this, &CaptionStrip::scrollTick);
     connect(m_cycleTimer, &QTimer::timeout, this, &CaptionStrip::wakeCycle);
-    // The cycle sleeps until its next step; the blink runs only while the
-    // strip is collapsed.
+    // The cycle sleeps until its next step, woken to the millisecond: the
+    // wait is measured from the clock, and a coarse timer may be 5% off or
+    // rounded to whole seconds. The blink runs only while the strip is
+    // collapsed.
     m_cycleTimer->setSingleShot(true);
+    m_cycleTimer->setTimerType(Qt::PreciseTimer);
     // Kept to their exact beat, so that they keep meeting the parrot's.
     m_scrollTimer->setTimerType(Qt::PreciseTimer);
     m_slideTimer->setTimerType(Qt::PreciseTimer);
@@ -287,6 +291,7 @@ void CaptionStrip::start()
     m_scrollTimer->stop();
     m_cycleTimer->stop();
     m_cycle.restart();
+    m_playClock.restart(m_clock());
     m_stripColor = kFirstStripColor;
     m_countdown = kCountdownStart;
 
@@ -408,6 +413,11 @@ void CaptionStrip::setMessageHandler(MessageHandler handler)
     m_messageHandler = handler ? std::move(handler) : MessageHandler(showModalMessage);
 }
 
+void CaptionStrip::setClock(Clock clock)
+{
+    m_clock = clock ? std::move(clock) : Clock(PlayClock::monotonicMs);
+}
+
 void CaptionStrip::setLeftTwips(double twips)
 {
     m_leftTwips = twips;
@@ -460,6 +470,8 @@ void CaptionStrip::showFirstLineNow()
 {
     m_cycleTimer->stop();
     m_sleepTicks = 0;
+    // The cycle's time starts again with the tick taken here.
+    m_playClock.restart(m_clock(), m_playing ? 1 : 0);
     if (m_playing)
         advanceCycle();
     updateCycleTimer();
@@ -480,16 +492,21 @@ void CaptionStrip::updateCycleTimer()
 
 void CaptionStrip::sleepUntilNextStep()
 {
+    const qint64 now = m_clock();
+    m_playClock.run(now);
     m_sleepTicks = m_cycle.ticksUntilNextStep(m_state);
-    m_cycleTimer->start(m_sleepTicks * kCycleMs);
+    m_cycleTimer->start(static_cast<int>(m_playClock.msUntil(now, m_sleepTicks)));
 }
 
-// The ticks a held sleep had already run, so that a line keeps its time.
+// The ticks a held sleep had already run; the clock keeps the rest of the
+// tick, so that a line keeps its time to the millisecond.
 void CaptionStrip::catchUpSleep()
 {
-    if (!m_cycleTimer->isActive() || m_sleepTicks == 0)
+    if (!m_playClock.isRunning())
         return;
-    const int slept = (m_sleepTicks * kCycleMs - m_cycleTimer->remainingTime()) / kCycleMs;
+    const qint64 now = m_clock();
+    const int slept = m_playClock.takeTicks(now);
+    m_playClock.hold(now);
     m_sleepTicks = 0;
     for (int i = 0; i < slept; ++i)
         advanceCycle();
@@ -497,7 +514,7 @@ void CaptionStrip::catchUpSleep()
 
 void CaptionStrip::wakeCycle()
 {
-    const int ticks = std::max(1, m_sleepTicks);
+    const int ticks = m_playClock.takeTicks(m_clock(), std::max(1, m_sleepTicks));
     m_sleepTicks = 0;
     for (int i = 0; i < ticks; ++i)
         advanceCycle();

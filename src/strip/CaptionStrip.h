@@ -1,6 +1,7 @@
 #pragma once
 
 #include "playback/DisplayCycle.h"
+#include "playback/PlayClock.h"
 #include "settings/PlaybackState.h"
 
 #include <QColor>
@@ -114,6 +115,10 @@ public:
     // handler brings back the message box.
     using MessageHandler = std::function<void(const QString& text)>;
     void setMessageHandler(MessageHandler handler);
+    // The monotonic milliseconds the display cycle keeps time by; tests
+    // give their own. Set before start().
+    using Clock = std::function<qint64()>;
+    void setClock(Clock clock);
 
     static constexpr char kCharacterId[] = "Peedy";
 
@@ -189,7 +194,9 @@ private:
     QWidget* const m_stripMark;
 
     DisplayCycle m_cycle;
+    PlayClock m_playClock;
     MessageHandler m_messageHandler;
+    Clock m_clock;
     // The character; null when it could not be loaded (calls are then skipped).
     Character* m_character = nullptr;
     QString m_italian;
