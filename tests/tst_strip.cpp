@@ -424,6 +424,7 @@ private Q_SLOTS:
         const QColor green(0, 255, 0), red(255, 0, 0);
         const auto name = [&](QColor c) { return QChar(c == green ? 'G' : c == red ? 'R' : '-'); };
         for (const QChar expected : blink) {
+            rig.clockMs += 1500; // the next beat
             rig.strip.blinkTick();
             if (rig.strip.isDragging()) { // let go; auto-hide takes a pressed strip back in
                 rig.strip.endDrag();
@@ -433,6 +434,58 @@ private Q_SLOTS:
             const QImage shot = rig.strip.grab().toImage();
             for (const int x : {0, 476}) // the whole strip, over the hairline
                 QCOMPARE(name(shot.pixelColor(x, shot.height() - 1)), expected);
+        }
+    }
+
+    void blinkKeepsItsBeat_data()
+    {
+        QTest::addColumn<int>("collapseAt"); // ms after start-up
+        QTest::addColumn<bool>("before");    // collapsed and opened once before that
+        QTest::addColumn<int>("late");       // ms every wake-up comes after its time
+        QTest::addColumn<int>("wait");       // to the first beat
+        QTest::addColumn<QString>("colors"); // of the first beats: Green or Red
+        QTest::newRow("before the first beat") << 400 << false << 0 << 1100 << "GR";
+        QTest::newRow("just after it") << 1501 << false << 0 << 1499 << "RG";
+        QTest::newRow("on a beat, woken late") << 3000 << false << 40 << 1500 << "GRG";
+        QTest::newRow("after an hour") << 3602000 << false << 0 << 1000 << "RG";
+        QTest::newRow("again after opening") << 6500 << true << 0 << 1000 << "GR";
+    }
+
+    // The blink sleeps while the strip is open, yet beats and changes colour
+    // as a timer started at start-up would: every 1.5 s, green first.
+    void blinkKeepsItsBeat()
+    {
+        QFETCH(int, collapseAt);
+        QFETCH(bool, before);
+        QFETCH(int, late);
+        QFETCH(int, wait);
+        QFETCH(QString, colors);
+        StripRig rig;
+        rig.start();
+        rig.finishWelcome();
+        rig.state.autoHide = 1;
+        QTimer* blink = rig.timer("Timer2");
+        const QPoint away(800, 400), top(500, 0);
+        const auto beat = [&] {
+            rig.clockMs += blink->interval() + late;
+            rig.strip.blinkTick();
+            return QChar(rig.strip.stripMarkColor() == QColor(0, 255, 0) ? 'G' : 'R');
+        };
+        if (before) {
+            rig.clockMs = 400;
+            rig.pointAt(away);
+            QCOMPARE(beat(), 'G'); // at 1.5 s
+            rig.clockMs = 2000;
+            rig.pointAt(top);
+            QVERIFY(rig.strip.isFullHeight() && !blink->isActive());
+        }
+        rig.clockMs = collapseAt;
+        rig.pointAt(away);
+        QVERIFY(blink->isActive());
+        QCOMPARE(blink->interval(), wait);
+        for (const QChar expected : colors) {
+            QCOMPARE(beat(), expected);
+            QCOMPARE(blink->interval(), 1500 - late);
         }
     }
 

@@ -184,12 +184,14 @@ CaptionStrip::CaptionStrip(PlaybackState& state, PairSource& pairs, SettingsStor
     connect(m_slideTimer, &QTimer::timeout, this, &CaptionStrip::slideTick);
     connect(m_scrollTimer, &QTimer::timeout, this, &CaptionStrip::scrollTick);
     connect(m_cycleTimer, &QTimer::timeout, this, &CaptionStrip::wakeCycle);
-    // The cycle sleeps until its next step, woken to the millisecond: the
-    // wait is measured from the clock, and a coarse timer may be 5% off or
-    // rounded to whole seconds. The blink runs only while the strip is
-    // collapsed.
+    // The cycle sleeps until its next step and the blink, only while the
+    // strip is collapsed, until its next beat; both are woken to the
+    // millisecond, since each wait is measured from the clock and a coarse
+    // timer may be 5% off or rounded to whole seconds.
     m_cycleTimer->setSingleShot(true);
+    m_blinkTimer->setSingleShot(true);
     m_cycleTimer->setTimerType(Qt::PreciseTimer);
+    m_blinkTimer->setTimerType(Qt::PreciseTimer);
     // Kept to their exact beat, so that they keep meeting the parrot's.
     m_scrollTimer->setTimerType(Qt::PreciseTimer);
     m_slideTimer->setTimerType(Qt::PreciseTimer);
@@ -292,7 +294,6 @@ void CaptionStrip::start()
     m_cycleTimer->stop();
     m_cycle.restart();
     m_playClock.restart(m_clock());
-    m_stripColor = kFirstStripColor;
     m_countdown = kCountdownStart;
 
     loadSentencePair();
@@ -300,8 +301,10 @@ void CaptionStrip::start()
     pinToTop();
     placeCharacter();
     // Started last: a message box during start-up must not let them run
-    // before the strip is in place.
+    // before the strip is in place. The blink beats from here on, asleep
+    // or not.
     m_pointerTimer->start();
+    m_startMs = m_clock();
 }
 
 // An unknown character is not fatal: the tutor goes on without one.
@@ -628,13 +631,30 @@ void CaptionStrip::countdownActions(qint16 c)
     }
 }
 
+// The colours take turns on the beats of a timer running since start-up,
+// green on the first: a wake-up that came after a later beat than the one it
+// stands for shows that beat.
 void CaptionStrip::blinkTick()
 {
+    const qint64 now = m_clock();
+    const qint64 beat = std::max(m_blinkBeat, (now - m_startMs) / kBlinkMs);
+    const qint16 color = beat % 2 != 0 ? kFirstStripColor : kSecondStripColor;
     if (!m_fullHeight && !m_dragging)
-        drawStripMark(paletteColor(m_stripColor));
+        drawStripMark(paletteColor(color));
     else
         clearStripMark();
-    m_stripColor = m_stripColor == kFirstStripColor ? kSecondStripColor : kFirstStripColor;
+    if (!m_fullHeight)
+        armBlink(beat + 1);
+}
+
+// Asleep while the strip is open; collapsed, it wakes on the beats.
+void CaptionStrip::armBlink(qint64 beat)
+{
+    const qint64 now = m_clock();
+    // Measured from the beat just served when the clock reads a moment before it.
+    const qint64 from = std::max(now, m_startMs + (beat - 1) * kBlinkMs);
+    m_blinkBeat = beat;
+    m_blinkTimer->start(static_cast<int>(m_startMs + beat * kBlinkMs - from));
 }
 
 // The timer sleeps through steps that would not move the line by a whole
@@ -754,7 +774,7 @@ void CaptionStrip::setFullHeight(bool full)
     if (full)
         showFullHeight();
     else
-        m_blinkTimer->start();
+        armBlink((m_clock() - m_startMs) / kBlinkMs + 1);
 }
 
 void CaptionStrip::showFullHeight()

@@ -115,7 +115,7 @@ public:
     // handler brings back the message box.
     using MessageHandler = std::function<void(const QString& text)>;
     void setMessageHandler(MessageHandler handler);
-    // The monotonic milliseconds the display cycle keeps time by; tests
+    // The monotonic milliseconds the cycle and the blink keep time by; tests
     // give their own. Set before start().
     using Clock = std::function<qint64()>;
     void setClock(Clock clock);
@@ -160,6 +160,7 @@ private:
     void sleepUntilNextStep();
     void catchUpSleep();
     void updatePointerTimer();
+    void armBlink(qint64 beat);
     void showFullHeight();
     void clearItalianLine();
     void parkEnglishLine();
@@ -210,7 +211,8 @@ private:
     int m_englishTop = 0;
     int m_scrollStep = 0;
     qint16 m_countdown = 0;
-    qint16 m_stripColor = 0;
+    qint64 m_startMs = 0;   // start-up, where Timer2's beats are counted from
+    qint64 m_blinkBeat = 0; // the beat the armed blink timer stands for
     bool m_fullHeight = true;
     bool m_dragging = false;
     bool m_dialogOpen = false;
