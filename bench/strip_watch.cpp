@@ -1,7 +1,9 @@
 // Watches the running tutor's strip as a person sees it: grabs the strip
 // window's pixels every 10 ms, notes when a line appears and when it goes,
-// and prints the display cycle's length and each language's time.
+// and prints the display cycle's length and each language's time. The
+// events go to the standard error, in milliseconds since the epoch.
 //   strip_watch WINDOW_ID SECONDS ITALIAN_SECONDS ENGLISH_SECONDS ITALIAN_FIRST
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
@@ -83,6 +85,7 @@ int main(int argc, char** argv)
     QScreen* screen = app.primaryScreen();
     QElapsedTimer clock;
     clock.start();
+    const qint64 epochMs = QDateTime::currentMSecsSinceEpoch();
     bool first = true, up = false, italian = false, unseen = false;
     qint64 upAt = -1, otherOffAt = -1, endAt = -1;
     QTimer sampler;
@@ -113,10 +116,10 @@ int main(int argc, char** argv)
             // The Italian line scrolls in at its place; the English one slides up.
             italian = top < kItalianBelow;
             upAt = now;
-            std::fprintf(stderr, "%8lld %s up\n", now, italian ? "Italian" : "English");
+            std::fprintf(stderr, "%lld %s up\n", epochMs + now, italian ? "Italian" : "English");
             return;
         }
-        std::fprintf(stderr, "%8lld %s off\n", now, italian ? "Italian" : "English");
+        std::fprintf(stderr, "%lld %s off\n", epochMs + now, italian ? "Italian" : "English");
         if (italian && upAt >= 0)
             italianShown.seen.push_back(now - upAt);
         if (otherOffAt >= 0)
