@@ -41,10 +41,16 @@ void PlayClock::hold(qint64 now)
     m_running = false;
 }
 
-int PlayClock::takeTicks(qint64 now, int atLeast)
+int PlayClock::takeTicks(qint64 now, int atLeast, int atMost)
 {
-    const qint64 due = std::max<qint64>(playedMs(now) / kTickMs - m_ticks, atLeast);
+    const qint64 played = playedMs(now);
+    const qint64 due =
+        std::clamp<qint64>(played / kTickMs - m_ticks, atLeast, std::max(atLeast, atMost));
     m_ticks += due;
+    if (played / kTickMs > m_ticks) { // keep only the part of a tick
+        m_playedMs = m_ticks * kTickMs + played % kTickMs;
+        m_since = now;
+    }
     return static_cast<int>(due);
 }
 

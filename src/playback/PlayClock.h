@@ -21,8 +21,9 @@ public:
 
     // The ticks played since the last call, at least `atLeast`: a timer armed
     // for that many ticks has run its time even if the clock reads a moment
-    // less.
-    int takeTicks(qint64 now, int atLeast = 0);
+    // less. At most `atMost`: whole ticks beyond it (a stalled program) are
+    // dropped, so that the cycle does not race through them.
+    int takeTicks(qint64 now, int atLeast, int atMost);
     // Milliseconds of playback from `now` until `ticks` more ticks have been
     // played, at least 0.
     qint64 msUntil(qint64 now, int ticks) const;

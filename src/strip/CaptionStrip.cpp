@@ -50,6 +50,9 @@ constexpr int kBlinkMs = 1500;
 constexpr int kSlideMs = 50;
 constexpr int kScrollMs = 80;
 constexpr int kCycleMs = DisplayCycle::kTickMs;
+// A cycle woken up to a second late catches up with the clock; the rest of
+// a longer stall is let go rather than raced through.
+constexpr int kLateTicks = DisplayCycle::kTicksPerSecond;
 
 // The welcome countdown of Timer1: the strip replaces the start-up window at
 // 50, and at 2 the display cycle starts unless a dialog is open.
@@ -508,7 +511,7 @@ void CaptionStrip::catchUpSleep()
     if (!m_playClock.isRunning())
         return;
     const qint64 now = m_clock();
-    const int slept = m_playClock.takeTicks(now);
+    const int slept = m_playClock.takeTicks(now, 0, m_sleepTicks + kLateTicks);
     m_playClock.hold(now);
     m_sleepTicks = 0;
     for (int i = 0; i < slept; ++i)
@@ -517,7 +520,8 @@ void CaptionStrip::catchUpSleep()
 
 void CaptionStrip::wakeCycle()
 {
-    const int ticks = m_playClock.takeTicks(m_clock(), std::max(1, m_sleepTicks));
+    const int armed = std::max(1, m_sleepTicks);
+    const int ticks = m_playClock.takeTicks(m_clock(), armed, armed + kLateTicks);
     m_sleepTicks = 0;
     for (int i = 0; i < ticks; ++i)
         advanceCycle();
