@@ -1,4 +1,5 @@
 #include "playback/DisplayCycle.h"
+#include "playback/PlayClock.h"
 
 #include <QTest>
 
@@ -23,38 +24,28 @@ class TestCycle : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void sleepsUntilItsNextStep_data()
+    void clockCatchesUp_data()
     {
-        QTest::addColumn<int>("order");
-        QTest::addColumn<int>("italian");
-        QTest::addColumn<int>("english");
-        QTest::newRow("Italian first, 5 + 3") << 1 << 5 << 3;
-        QTest::newRow("English first, 5 + 3") << 0 << 5 << 3;
-        QTest::newRow("Italian first, 15 + 15") << 1 << 15 << 15;
-        QTest::newRow("English first (2), 7 + 4") << 2 << 7 << 4;
+        QTest::addColumn<int>("wokenAt"); // ms of playback; the timer stood for 5 ticks
+        QTest::addColumn<int>("ticks");   // taken
+        QTest::addColumn<int>("next");    // ms until 3 ticks later
+        QTest::newRow("on time") << 500 << 5 << 300;
+        QTest::newRow("a moment early") << 499 << 5 << 300;
+        QTest::newRow("half a second late") << 1037 << 10 << 263;
+        QTest::newRow("stalled for a minute") << 60537 << 15 << 263;
     }
 
-    // Whatever tick it is asked at, the cycle names exactly the tick of its
-    // next step: sleeping that long and applying the ticks at once changes
-    // nothing a person sees.
-    void sleepsUntilItsNextStep()
+    // A late wake-up catches up with the clock, up to the ticks it may take;
+    // a stall beyond them is dropped, keeping only the part of a tick.
+    void clockCatchesUp()
     {
-        QFETCH(int, order);
-        QFETCH(int, italian);
-        QFETCH(int, english);
-        const PlaybackState state = playback(order, italian, english, 12);
-        DisplayCycle cycle;
-        int steps = 0;
-        for (int tick = 0; cycle.cycle() < 3;) {
-            const int due = cycle.ticksUntilNextStep(state);
-            QVERIFY(due >= 1);
-            for (int i = 1; i < due; ++i, ++tick)
-                QVERIFY2(!cycle.advance(state), qPrintable(QString::number(tick)));
-            QVERIFY2(cycle.advance(state), qPrintable(QString::number(tick)));
-            ++tick;
-            ++steps;
-        }
-        QCOMPARE(steps, 3 * 3); // show, swap and hide in each cycle
+        QFETCH(int, wokenAt);
+        QFETCH(int, ticks);
+        QFETCH(int, next);
+        PlayClock clock;
+        clock.run(1000);
+        QCOMPARE(clock.takeTicks(1000 + wokenAt, 5, 15), ticks);
+        QCOMPARE(clock.msUntil(1000 + wokenAt, 3), qint64(next));
     }
 
     void repeatAndSkip_data()

@@ -467,6 +467,7 @@ private Q_SLOTS:
         const QColor green(0, 255, 0), red(255, 0, 0);
         const auto name = [&](QColor c) { return QChar(c == green ? 'G' : c == red ? 'R' : '-'); };
         for (const QChar expected : blink) {
+            rig.clockMs += 1500; // the next beat
             rig.strip.blinkTick();
             if (rig.strip.isDragging()) { // let go; auto-hide takes a pressed strip back in
                 rig.strip.endDrag();
@@ -477,6 +478,154 @@ private Q_SLOTS:
             for (const int x : {0, 476}) // the whole strip, over the hairline
                 QCOMPARE(name(shot.pixelColor(x, shot.height() - 1)), expected);
         }
+    }
+
+    void blinkKeepsItsBeat_data()
+    {
+        QTest::addColumn<int>("collapseAt"); // ms after start-up
+        QTest::addColumn<bool>("before");    // collapsed and opened once before that
+        QTest::addColumn<int>("late");       // ms every wake-up comes after its time
+        QTest::addColumn<int>("wait");       // to the first beat
+        QTest::addColumn<QString>("colors"); // of the first beats: Green or Red
+        QTest::newRow("before the first beat") << 400 << false << 0 << 1100 << "GR";
+        QTest::newRow("just after it") << 1501 << false << 0 << 1499 << "RG";
+        QTest::newRow("on a beat, woken late") << 3000 << false << 40 << 1500 << "GRG";
+        QTest::newRow("after an hour") << 3602000 << false << 0 << 1000 << "RG";
+        QTest::newRow("again after opening") << 6500 << true << 0 << 1000 << "GR";
+    }
+
+    // The blink sleeps while the strip is open, yet beats and changes colour
+    // as a timer started at start-up would: every 1.5 s, green first.
+    void blinkKeepsItsBeat()
+    {
+        QFETCH(int, collapseAt);
+        QFETCH(bool, before);
+        QFETCH(int, late);
+        QFETCH(int, wait);
+        QFETCH(QString, colors);
+        StripRig rig;
+        rig.start();
+        rig.finishWelcome();
+        rig.state.autoHide = 1;
+        QTimer* blink = rig.timer("Timer2");
+        const QPoint away(800, 400), top(500, 0);
+        const auto beat = [&] {
+            rig.clockMs += blink->interval() + late;
+            rig.strip.blinkTick();
+            return QChar(rig.strip.stripMarkColor() == QColor(0, 255, 0) ? 'G' : 'R');
+        };
+        if (before) {
+            rig.clockMs = 400;
+            rig.pointAt(away);
+            QCOMPARE(beat(), 'G'); // at 1.5 s
+            rig.clockMs = 2000;
+            rig.pointAt(top);
+            QVERIFY(rig.strip.isFullHeight() && !blink->isActive());
+        }
+        rig.clockMs = collapseAt;
+        rig.pointAt(away);
+        QVERIFY(blink->isActive());
+        QCOMPARE(blink->interval(), wait);
+        for (const QChar expected : colors) {
+            QCOMPARE(beat(), expected);
+            QCOMPARE(blink->interval(), 1500 - late);
+        }
+    }
+
+    void cycleKeepsTheClock_data()
+    {
+        QTest::addColumn<int>("order");
+        QTest::addColumn<int>("italian"); // seconds
+        QTest::addColumn<int>("english");
+        QTest::addColumn<int>("repeats");
+        QTest::addColumn<int>("late");     // ms every wake-up comes after its time
+        QTest::addColumn<QString>("hold"); // Settings or a pause, 7.777 s long
+        QTest::addColumn<int>("holdAt");   // ms of playback
+        QTest::newRow("Italian first, 5 + 3") << 1 << 5 << 3 << 1 << 0 << "" << 0;
+        QTest::newRow("English first, 5 + 3, woken late") << 0 << 5 << 3 << 2 << 37 << "" << 0;
+        QTest::newRow("15 + 15, Settings in the Italian line")
+            << 1 << 15 << 15 << 1 << 0 << "settings" << 2345;
+        QTest::newRow("English first, 15 + 15, paused in the English line")
+            << 0 << 15 << 15 << 3 << 12 << "pause" << 7654;
+        QTest::newRow("1 + 1, Settings in the English line")
+            << 1 << 1 << 1 << 2 << 0 << "settings" << 1250;
+        QTest::newRow("English first (2), 7 + 4, paused between cycles")
+            << 2 << 7 << 4 << 2 << 5 << "pause" << 11250;
+    }
+
+    // Each step lands on its tick of playback, counted from the start of
+    // playback however late the timer wakes and wherever a hold falls: the
+    // first line at 0.1 s, the second a line's time later, the end at
+    // I + E + 0.2 s. One wake-up per step.
+    void cycleKeepsTheClock()
+    {
+        QFETCH(int, order);
+        QFETCH(int, italian);
+        QFETCH(int, english);
+        QFETCH(int, repeats);
+        QFETCH(int, late);
+        QFETCH(QString, hold);
+        QFETCH(int, holdAt);
+        StripRig rig({{"rd", "1"}, {"guage", "0"}, {"guagen", "10101"}});
+        rig.start();
+        rig.state.languageOrder = qint16(order);
+        rig.state.italianTime = qint16(italian);
+        rig.state.englishTime = qint16(english);
+        rig.state.repeats = qint16(repeats);
+        rig.finishWelcome(); // playback starts at 0 ms
+        const int first = 1000 * (order == 1 ? italian : english);
+        const int period = 1000 * (italian + english) + 200;
+        QStringList expected;
+        for (int c = 0; c < 4; ++c) {
+            const QString load = c > 0 && c % repeats == 0 ? "L " : "";
+            const int base = c * period + late;
+            expected
+                << QStringLiteral("%1 %2%3").arg(base + 100).arg(load, order == 1 ? "I+" : "E+")
+                << QStringLiteral("%1 %2")
+                       .arg(base + first + 100)
+                       .arg(order == 1 ? "I- E+" : "I+ E-")
+                << QStringLiteral("%1 %2").arg(base + period).arg(order == 1 ? "E-" : "I-");
+        }
+        const auto setHeld = [&](bool held) {
+            hold == "pause" ? rig.strip.setPaused(held) : rig.strip.setDialogOpen(held);
+        };
+        // Left unticked, the scroll and the slide run from their line's start to its end.
+        const QTimer* italianUp = rig.timer("Timer4");
+        const QTimer* englishUp = rig.timer("Timer3");
+        QTimer* cycle = rig.timer("Timer5");
+        bool wasItalian = false, wasEnglish = false, held = hold.isEmpty();
+        QString pair = rig.strip.italian();
+        qint64 heldMs = 0;
+        int wakes = 0;
+        QStringList seen;
+        while (rig.clockMs - heldMs < 4 * period && wakes < 100) {
+            const qint64 wake = rig.clockMs + cycle->interval() + late;
+            if (!held && wake - heldMs > holdAt) {
+                rig.clockMs = holdAt + heldMs;
+                setHeld(true);
+                QVERIFY(!cycle->isActive());
+                rig.clockMs += 7777;
+                heldMs += 7777;
+                setHeld(false);
+                held = true;
+                continue; // armed again for the rest of its wait
+            }
+            rig.clockMs = wake;
+            rig.strip.wakeCycle();
+            ++wakes;
+            QStringList happened;
+            if (rig.strip.italian() != pair)
+                happened << "L";
+            pair = rig.strip.italian();
+            if (italianUp->isActive() != wasItalian)
+                happened << ((wasItalian = !wasItalian) ? "I+" : "I-");
+            if (englishUp->isActive() != wasEnglish)
+                happened << ((wasEnglish = !wasEnglish) ? "E+" : "E-");
+            if (!happened.isEmpty())
+                seen << QStringLiteral("%1 %2").arg(rig.clockMs - heldMs).arg(happened.join(' '));
+        }
+        QCOMPARE(seen, expected);
+        QCOMPARE(wakes, 4 * 3);
     }
 
     // After the welcome a strip that does not auto-hide wakes only for the

@@ -51,6 +51,9 @@ constexpr int kBlinkMs = 1500;
 constexpr int kSlideMs = 50;
 constexpr int kScrollMs = 80;
 constexpr int kCycleMs = DisplayCycle::kTickMs;
+// A cycle woken up to a second late catches up with the clock; the rest of
+// a longer stall is let go rather than raced through.
+constexpr int kLateTicks = DisplayCycle::kTicksPerSecond;
 
 // The welcome countdown of Timer1: the strip replaces the start-up window at
 // 50, and at 2 the display cycle starts unless a dialog is open.
@@ -169,7 +172,8 @@ CaptionStrip::CaptionStrip(PlaybackState& state, PairSource& pairs, SettingsStor
       m_cycleTimer(makeTimer(this, "Timer5", kCycleMs)),
       m_dragHandles(new DragHandles([this] { beginDrag(); }, [this] { followPointer(); },
                                     [this] { endDrag(); }, this)),
-      m_stripMark(new QWidget(this)), m_messageHandler(showModalMessage)
+      m_stripMark(new QWidget(this)), m_messageHandler(showModalMessage),
+      m_clock(PlayClock::monotonicMs)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
@@ -187,9 +191,14 @@ CaptionStrip::CaptionStrip(PlaybackState& state, PairSource& pairs, SettingsStor
     connect(m_slideTimer, &QTimer::timeout, this, &CaptionStrip::slideTick);
     connect(m_scrollTimer, &QTimer::timeout, this, &CaptionStrip::scrollTick);
     connect(m_cycleTimer, &QTimer::timeout, this, &CaptionStrip::wakeCycle);
-    // The cycle sleeps until its next step; the blink runs only while the
-    // strip is collapsed.
+    // The cycle sleeps until its next step and the blink, only while the
+    // strip is collapsed, until its next beat; both are woken to the
+    // millisecond, since each wait is measured from the clock and a coarse
+    // timer may be 5% off or rounded to whole seconds.
     m_cycleTimer->setSingleShot(true);
+    m_blinkTimer->setSingleShot(true);
+    m_cycleTimer->setTimerType(Qt::PreciseTimer);
+    m_blinkTimer->setTimerType(Qt::PreciseTimer);
     // Kept to their exact beat, so that they keep meeting the parrot's.
     m_scrollTimer->setTimerType(Qt::PreciseTimer);
     m_slideTimer->setTimerType(Qt::PreciseTimer);
@@ -297,7 +306,7 @@ void CaptionStrip::start()
     m_scrollTimer->stop();
     m_cycleTimer->stop();
     m_cycle.restart();
-    m_stripColor = kFirstStripColor;
+    m_playClock.restart(m_clock());
     m_countdown = kCountdownStart;
 
     loadSentencePair();
@@ -305,8 +314,10 @@ void CaptionStrip::start()
     pinToTop();
     placeCharacter();
     // Started last: a message box during start-up must not let them run
-    // before the strip is in place.
+    // before the strip is in place. The blink beats from here on, asleep
+    // or not.
     m_pointerTimer->start();
+    m_startMs = m_clock();
 }
 
 // An unknown character is not fatal: the tutor goes on without one.
@@ -426,6 +437,11 @@ void CaptionStrip::setMessageHandler(MessageHandler handler)
     m_messageHandler = handler ? std::move(handler) : MessageHandler(showModalMessage);
 }
 
+void CaptionStrip::setClock(Clock clock)
+{
+    m_clock = clock ? std::move(clock) : Clock(PlayClock::monotonicMs);
+}
+
 void CaptionStrip::setLeftTwips(double twips)
 {
     m_leftTwips = twips;
@@ -478,6 +494,8 @@ void CaptionStrip::showFirstLineNow()
 {
     m_cycleTimer->stop();
     m_sleepTicks = 0;
+    // The cycle's time starts again with the tick taken here.
+    m_playClock.restart(m_clock(), m_playing ? 1 : 0);
     if (m_playing)
         advanceCycle();
     updateCycleTimer();
@@ -498,16 +516,21 @@ void CaptionStrip::updateCycleTimer()
 
 void CaptionStrip::sleepUntilNextStep()
 {
+    const qint64 now = m_clock();
+    m_playClock.run(now);
     m_sleepTicks = m_cycle.ticksUntilNextStep(m_state);
-    m_cycleTimer->start(m_sleepTicks * kCycleMs);
+    m_cycleTimer->start(static_cast<int>(m_playClock.msUntil(now, m_sleepTicks)));
 }
 
-// The ticks a held sleep had already run, so that a line keeps its time.
+// The ticks a held sleep had already run; the clock keeps the rest of the
+// tick, so that a line keeps its time to the millisecond.
 void CaptionStrip::catchUpSleep()
 {
-    if (!m_cycleTimer->isActive() || m_sleepTicks == 0)
+    if (!m_playClock.isRunning())
         return;
-    const int slept = (m_sleepTicks * kCycleMs - m_cycleTimer->remainingTime()) / kCycleMs;
+    const qint64 now = m_clock();
+    const int slept = m_playClock.takeTicks(now, 0, m_sleepTicks + kLateTicks);
+    m_playClock.hold(now);
     m_sleepTicks = 0;
     for (int i = 0; i < slept; ++i)
         advanceCycle();
@@ -515,7 +538,8 @@ void CaptionStrip::catchUpSleep()
 
 void CaptionStrip::wakeCycle()
 {
-    const int ticks = std::max(1, m_sleepTicks);
+    const int armed = std::max(1, m_sleepTicks);
+    const int ticks = m_playClock.takeTicks(m_clock(), armed, armed + kLateTicks);
     m_sleepTicks = 0;
     for (int i = 0; i < ticks; ++i)
         advanceCycle();
@@ -629,13 +653,30 @@ void CaptionStrip::countdownActions(qint16 c)
     }
 }
 
+// The colours take turns on the beats of a timer running since start-up,
+// green on the first: a wake-up that came after a later beat than the one it
+// stands for shows that beat.
 void CaptionStrip::blinkTick()
 {
+    const qint64 now = m_clock();
+    const qint64 beat = std::max(m_blinkBeat, (now - m_startMs) / kBlinkMs);
+    const qint16 color = beat % 2 != 0 ? kFirstStripColor : kSecondStripColor;
     if (!m_fullHeight && !m_dragging)
-        drawStripMark(paletteColor(m_stripColor));
+        drawStripMark(paletteColor(color));
     else
         clearStripMark();
-    m_stripColor = m_stripColor == kFirstStripColor ? kSecondStripColor : kFirstStripColor;
+    if (!m_fullHeight)
+        armBlink(beat + 1);
+}
+
+// Asleep while the strip is open; collapsed, it wakes on the beats.
+void CaptionStrip::armBlink(qint64 beat)
+{
+    const qint64 now = m_clock();
+    // Measured from the beat just served when the clock reads a moment before it.
+    const qint64 from = std::max(now, m_startMs + (beat - 1) * kBlinkMs);
+    m_blinkBeat = beat;
+    m_blinkTimer->start(static_cast<int>(m_startMs + beat * kBlinkMs - from));
 }
 
 // The timer sleeps through steps that would not move the line by a whole
@@ -755,7 +796,7 @@ void CaptionStrip::setFullHeight(bool full)
     if (full)
         showFullHeight();
     else
-        m_blinkTimer->start();
+        armBlink((m_clock() - m_startMs) / kBlinkMs + 1);
 }
 
 void CaptionStrip::showFullHeight()

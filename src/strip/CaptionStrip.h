@@ -1,6 +1,7 @@
 #pragma once
 
 #include "playback/DisplayCycle.h"
+#include "playback/PlayClock.h"
 #include "settings/PlaybackState.h"
 
 #include <QColor>
@@ -117,6 +118,10 @@ public:
     // handler brings back the message box.
     using MessageHandler = std::function<void(const QString& text)>;
     void setMessageHandler(MessageHandler handler);
+    // The monotonic milliseconds the cycle and the blink keep time by; tests
+    // give their own. Set before start().
+    using Clock = std::function<qint64()>;
+    void setClock(Clock clock);
 
     static constexpr char kCharacterId[] = "Peedy";
 
@@ -158,6 +163,7 @@ private:
     void sleepUntilNextStep();
     void catchUpSleep();
     void updatePointerTimer();
+    void armBlink(qint64 beat);
     void showFullHeight();
     void clearItalianLine();
     void parkEnglishLine();
@@ -192,7 +198,9 @@ private:
     QWidget* const m_stripMark;
 
     DisplayCycle m_cycle;
+    PlayClock m_playClock;
     MessageHandler m_messageHandler;
+    Clock m_clock;
     // The character; null when it could not be loaded (calls are then skipped).
     Character* m_character = nullptr;
     QString m_italian;
@@ -207,7 +215,8 @@ private:
     int m_englishTop = 0;
     int m_scrollStep = 0;
     qint16 m_countdown = 0;
-    qint16 m_stripColor = 0;
+    qint64 m_startMs = 0;   // start-up, where Timer2's beats are counted from
+    qint64 m_blinkBeat = 0; // the beat the armed blink timer stands for
     bool m_fullHeight = true;
     bool m_dragging = false;
     bool m_dialogOpen = false;

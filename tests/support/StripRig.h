@@ -41,6 +41,7 @@ public:
     {
         store.setWriteObserver([this](auto& key, auto&) { log << "write:" + key; });
         strip.setMessageHandler([this](const QString& text) { messages << text; });
+        strip.setClock([this] { return clockMs; });
         connectWindows();
         connectControls();
     }
@@ -107,6 +108,7 @@ public:
     QStringList log; // calls on the character and writes to the store
     QRect keepClear; // what the character's balloon must not cover
     QStringList messages;
+    qint64 clockMs = 0; // the strip's clock: it moves only when a test moves it
     AgentControl agent;
     CaptionStrip strip{state, pairs, store, agent, desktop};
     StripMenu menu{state, store, desktop};
