@@ -23,15 +23,10 @@ start_xvfb 1280x800x24 || {
     finish
 }
 
-dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$E2E_WORK/bus" \
-    >"$E2E_WORK/bus.log" 2>&1 &
-E2E_PIDS+=("$!")
-poll 10 grep -qs 'unix:' "$E2E_WORK/bus" || {
+start_session_bus || {
     fail "a private session bus starts"
     finish
 }
-DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$E2E_WORK/bus")
-export DBUS_SESSION_BUS_ADDRESS
 "$LAUNCHER" --launch-immediately >"$E2E_WORK/launcher.log" 2>&1 &
 E2E_PIDS+=("$!")
 a11y_address()

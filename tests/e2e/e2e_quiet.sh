@@ -19,16 +19,10 @@ start_xvfb 1280x800x24 || {
     finish
 }
 
-# A session bus of our own: never the person's.
-dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$E2E_WORK/bus" \
-    >"$E2E_WORK/bus.log" 2>&1 &
-E2E_PIDS+=("$!")
-if ! poll 10 grep -qs 'unix:' "$E2E_WORK/bus"; then
+start_session_bus || {
     fail "a private session bus starts"
     finish
-fi
-DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$E2E_WORK/bus")
-export DBUS_SESSION_BUS_ADDRESS
+}
 
 mkdir -p "$E2E_WORK/home"
 export HOME="$E2E_WORK/home"

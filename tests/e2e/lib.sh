@@ -8,6 +8,7 @@
 #   require_tools TOOL...       prints SKIP and exits $E2E_SKIP unless all are installed
 #   e2e_skip REASON             prints SKIP and exits $E2E_SKIP (ctest: skipped)
 #   start_xvfb [WxHxD]          a private X display on a free number (DISPLAY)
+#   start_session_bus           a private session bus (DBUS_SESSION_BUS_ADDRESS)
 #   start_program PROG [ARGS]   starts the program in the background (PROGRAM_PID)
 #   wait_for_window NAME [S]    prints the id of the mapped window titled NAME
 #   wait_for_no_window NAME [S] waits until no mapped window is titled NAME
@@ -127,6 +128,17 @@ start_xvfb()
     export DISPLAY=":$(tr -dc '0-9' <"$numberFile")"
     poll 10 display_ready || return 1
     e2e_log "Xvfb on $DISPLAY ($screen)"
+}
+
+# A session bus of our own: never the person's.
+start_session_bus()
+{
+    dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$E2E_WORK/bus" \
+        >"$E2E_WORK/bus.log" 2>&1 &
+    E2E_PIDS+=("$!")
+    poll 10 grep -qs 'unix:' "$E2E_WORK/bus" || return 1
+    DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$E2E_WORK/bus")
+    export DBUS_SESSION_BUS_ADDRESS
 }
 
 display_ready() { xdotool getmouselocation >/dev/null 2>&1; }
