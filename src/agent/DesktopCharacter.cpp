@@ -6,6 +6,7 @@
 #include "agent/VoiceChoice.h"
 #include "agent/WordBalloon.h"
 #include "platform/KeepInside.h"
+#include "platform/ScreenLayoutWatch.h"
 
 #include <QGuiApplication>
 #include <QRandomGenerator>
@@ -58,6 +59,10 @@ DesktopCharacter::DesktopCharacter(std::unique_ptr<SpeechOutput> speech)
             &DesktopCharacter::onSpeakingChanged);
     connect(m_speech.get(), &SpeechOutput::failed, this, &DesktopCharacter::onSpeechFailed);
     connect(m_window.get(), &ParrotWindow::dragRequested, this, &DesktopCharacter::moveWindow);
+    // A monitor unplugged, or a panel put where the parrot stands: it steps
+    // back inside what is left.
+    connect(new ScreenLayoutWatch(this), &ScreenLayoutWatch::changed, this,
+            [this] { moveWindow(m_window->pos()); });
 
     const QRect area = m_screenArea(QPoint());
     moveWindow(QPoint(area.right() - m_window->width() - kStartMargin, area.top() + kStartTop));

@@ -5,6 +5,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
+#include <algorithm>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -60,6 +61,13 @@ Desktop::Screen Desktop::stripScreen() const
             return s;
     }
     return all.first();
+}
+
+bool Desktop::isOnScreen(const QPoint& point) const
+{
+    const QList<Screen> all = screens();
+    return std::any_of(all.begin(), all.end(),
+                       [&point](const Screen& s) { return s.geometry.contains(point); });
 }
 
 double Desktop::twipsPerPixelX() const

@@ -35,7 +35,10 @@ public:
     // The strip now lives at `point`: its monitor is the one that holds the
     // point, else the one whose columns hold it, else the primary one.
     void setStripPoint(const QPoint& point) { m_stripPoint = point; }
+    QPoint stripPoint() const { return m_stripPoint; }
     Screen stripScreen() const;
+    // Whether some monitor holds the point.
+    bool isOnScreen(const QPoint& point) const;
 
     QRect screenGeometry() const { return stripScreen().geometry; }
     QRect availableGeometry() const { return stripScreen().available; }
