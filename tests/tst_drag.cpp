@@ -10,6 +10,8 @@ private Q_SLOTS:
     void drag_data();
     void drag();
     void toTheSecondMonitor();
+    void followsTheDesktop_data();
+    void followsTheDesktop();
 };
 
 void TestDrag::drag_data()
@@ -93,6 +95,66 @@ void TestDrag::toTheSecondMonitor()
     QCOMPARE(rig.strip.windowRect(), QRect(1650, 24, 477, 23));
     QCOMPARE(rig.strip.leftTwips(), 1650 * 15.0); // in desktop coordinates
     QCOMPARE(rig.desktop.screenGeometry(), second);
+}
+
+void TestDrag::followsTheDesktop_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QPoint>("pointer"); // over the collapsed strip's columns afterwards
+    QTest::addColumn<QRect>("strip");    // where it is then, and its height
+    QTest::addColumn<double>("left");
+
+    const QPoint away(300, 400);
+    QTest::newRow("a panel appears") << "panel" << away << QRect(100, 28, 477, 1) << 1500.0;
+    QTest::newRow("the screen's top row over the panel")
+        << "panel" << QPoint(300, 0) << QRect(100, 28, 477, 23) << 1500.0;
+    QTest::newRow("row 3 over the panel")
+        << "panel" << QPoint(576, 3) << QRect(100, 28, 477, 23) << 1500.0;
+    QTest::newRow("row 4 over the panel")
+        << "panel" << QPoint(300, 4) << QRect(100, 28, 477, 1) << 1500.0;
+    QTest::newRow("the top row beside the strip")
+        << "panel" << QPoint(577, 0) << QRect(100, 28, 477, 1) << 1500.0;
+    QTest::newRow("the strip's own top row")
+        << "panel" << QPoint(300, 31) << QRect(100, 28, 477, 23) << 1500.0;
+    // Its right end stays on the primary monitor, as at start-up.
+    QTest::newRow("its monitor unplugged")
+        << "unplug" << away << QRect(550, 0, 477, 1) << 550 * 15.0;
+    QTest::newRow("moved by the window manager once")
+        << "moved once" << away << QRect(100, 0, 477, 1) << 1500.0;
+    QTest::newRow("kept away by the window manager")
+        << "moved twice" << away << QRect(0, 5, 477, 1) << 0.0;
+}
+
+// The strip follows the monitors and panels, and the place the window
+// manager gives it.
+void TestDrag::followsTheDesktop()
+{
+    QFETCH(QString, change);
+    QFETCH(QPoint, pointer);
+    QFETCH(QRect, strip);
+    QFETCH(double, left);
+
+    StripRig rig({{"left", change == "unplug" ? "25500" : "1500"}}); // 1700 or 100 pixels
+    const QRect second(1024, 0, 1280, 800);
+    if (change == "unplug")
+        rig.desktop.others = {{second, second}};
+    rig.start();
+    rig.collapse();
+    if (change == "panel")
+        rig.desktop.available = QRect(0, 28, 1024, 740);
+    if (change == "unplug")
+        rig.desktop.others.clear();
+    if (change.startsWith("moved")) {
+        rig.strip.move(0, 5);
+        if (change == "moved twice")
+            rig.strip.move(0, 5);
+    } else {
+        rig.strip.followScreens();
+    }
+    rig.pointAt(pointer);
+    QCOMPARE(rig.strip.geometry(), strip);
+    QCOMPARE(rig.strip.leftTwips(), left);
+    QCOMPARE(rig.strip.windowRect().topLeft(), strip.topLeft());
 }
 
 QTEST_MAIN(TestDrag)

@@ -5,6 +5,7 @@
 #include "platform/Desktop.h"
 #include "platform/DesktopHints.h"
 #include "platform/ProductInfo.h"
+#include "platform/ScreenLayoutWatch.h"
 #include "platform/StripSize.h"
 #include "platform/Twips.h"
 #include "playback/PairSource.h"
@@ -296,9 +297,12 @@ void CaptionStrip::start()
     setLeftTwips(m_store.loadSettings(m_state, m_desktop.screenWidthTwips()));
     // "left" may come from a wider monitor, or one that is gone: the strip
     // starts where a drag would have left it.
-    const int primaryTop = m_desktop.screens().first().geometry.top();
-    settleOn(QPoint(pixelsX(m_leftTwips + StripPlacement::kReachTwips) - 1, primaryTop));
+    settleOn(startupHint());
     move(x(), m_top);
+    if (!m_screenWatch) {
+        m_screenWatch = new ScreenLayoutWatch(this);
+        connect(m_screenWatch, &ScreenLayoutWatch::changed, this, &CaptionStrip::followScreens);
+    }
     hide();
     Q_EMIT startupWindowDue();
 
@@ -351,7 +355,26 @@ void CaptionStrip::keepBalloonOff()
 void CaptionStrip::moveEvent(QMoveEvent* event)
 {
     QWidget::moveEvent(event);
+    if (!m_dragging && isVisible() && pos() != QPoint(pixelsX(m_leftTwips), m_top))
+        followWindowManager();
     keepBalloonOff();
+}
+
+// Some window managers (fluxbox) place a new window where they like. The
+// strip asks for its place once more; kept away again, it takes the place
+// it was given, so that the menu, a drag and the stored edge go by where it
+// really is.
+void CaptionStrip::followWindowManager()
+{
+    if (!m_askedAgain) {
+        m_askedAgain = true;
+        move(pixelsX(m_leftTwips), m_top);
+        return;
+    }
+    m_leftTwips = Twips::fromPixels(x(), m_desktop.twipsPerPixelX());
+    m_top = y();
+    m_windowRect.moveTopLeft(pos());
+    m_desktop.setStripPoint(QPoint(pixelsX(m_leftTwips + StripPlacement::kReachTwips) - 1, m_top));
 }
 
 void CaptionStrip::resizeEvent(QResizeEvent* event)
@@ -626,7 +649,12 @@ void CaptionStrip::pointerTick()
 void CaptionStrip::applyAutoHide(qint16 countdown)
 {
     const bool inside = m_windowRect.contains(m_cursor);
-    const bool open = countdown > 0 || m_state.autoHide == 0 || m_dragging ||
+    // Under a top panel the strip's own top rows are a thin band below it;
+    // the screen's top edge above the strip opens it as well.
+    const bool overColumns =
+        m_cursor.x() >= m_windowRect.left() && m_cursor.x() <= m_windowRect.right();
+    const bool atScreenTop = overColumns && m_cursor.y() - m_screenTop <= kPointerTopRows;
+    const bool open = countdown > 0 || m_state.autoHide == 0 || m_dragging || atScreenTop ||
                       (inside && (m_cursor.y() - m_top <= kPointerTopRows || m_fullHeight));
     setFullHeight(open);
 }
@@ -878,7 +906,10 @@ void CaptionStrip::endDrag()
 void CaptionStrip::settleOn(const QPoint& hint)
 {
     m_desktop.setStripPoint(hint);
-    const QRect area = m_desktop.availableGeometry();
+    const Desktop::Screen screen = m_desktop.stripScreen();
+    const QRect area = screen.available;
+    m_screenTop = screen.geometry.top();
+    m_askedAgain = false;
     const double perPixel = m_desktop.twipsPerPixelX();
     setLeftTwips(StripPlacement::clampLeft(static_cast<float>(m_leftTwips),
                                            static_cast<float>(area.left() * perPixel),
@@ -887,6 +918,24 @@ void CaptionStrip::settleOn(const QPoint& hint)
     // The menu picture's end is always inside the area: it names the monitor
     // from now on, for the strip and for the windows that open on it.
     m_desktop.setStripPoint(QPoint(pixelsX(m_leftTwips + StripPlacement::kReachTwips) - 1, m_top));
+}
+
+// Where the primary monitor's top edge meets the strip's reach, as a
+// start-up hint: the monitor under the stored edge, else the primary one.
+QPoint CaptionStrip::startupHint() const
+{
+    const int primaryTop = m_desktop.screens().first().geometry.top();
+    return QPoint(pixelsX(m_leftTwips + StripPlacement::kReachTwips) - 1, primaryTop);
+}
+
+void CaptionStrip::followScreens()
+{
+    if (m_dragging)
+        return; // the drop settles it
+    const QPoint here = m_desktop.stripPoint();
+    settleOn(m_desktop.isOnScreen(here) ? here : startupHint());
+    move(x(), m_top);
+    m_windowRect.moveTopLeft(pos());
 }
 
 void CaptionStrip::requestMenu()

@@ -17,6 +17,7 @@ class PairSource;
 class QFrame;
 class QLabel;
 class QTimer;
+class ScreenLayoutWatch;
 class SettingsStore;
 class StripPicture;
 namespace Twips {
@@ -61,6 +62,9 @@ public:
     void endDrag();
     // Pointer over the menu picture: asks for the popup menu.
     void requestMenu();
+    // A monitor or a panel came or went: the strip settles on its monitor's
+    // top edge again, or on the primary monitor when its own has gone.
+    void followScreens();
 
     // A dialog opened or closed. While one is open the menu picture is locked;
     // a dialog that holds playback also pauses the display cycle, and its
@@ -152,6 +156,8 @@ private:
     void keepBalloonOff();
     void fitLine(QLabel* line, const QString& text);
     void settleOn(const QPoint& hint);
+    QPoint startupHint() const;
+    void followWindowManager();
     void makeTopmost();
     void placeCharacter();
 
@@ -196,6 +202,7 @@ private:
     DragHandles* const m_dragHandles;
     // Drawn above every control, like graphics on the form's surface.
     QWidget* const m_stripMark;
+    ScreenLayoutWatch* m_screenWatch = nullptr; // from start() on
 
     DisplayCycle m_cycle;
     PlayClock m_playClock;
@@ -211,7 +218,8 @@ private:
     QPoint m_dragOffset;
     QColor m_markColor;
     double m_leftTwips = 0.0;
-    int m_top = 0; // the top of the free area of the strip's monitor
+    int m_top = 0;       // the top of the free area of the strip's monitor
+    int m_screenTop = 0; // the top of that monitor, panels and all
     int m_englishTop = 0;
     int m_scrollStep = 0;
     qint16 m_countdown = 0;
@@ -219,6 +227,7 @@ private:
     qint64 m_blinkBeat = 0; // the beat the armed blink timer stands for
     bool m_fullHeight = true;
     bool m_dragging = false;
+    bool m_askedAgain = false; // the window manager moved the strip once
     bool m_dialogOpen = false;
     bool m_playing = false; // the welcome, or Settings, has started the cycle
     bool m_held = false;    // Settings is open
