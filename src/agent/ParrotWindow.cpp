@@ -14,7 +14,8 @@ ParrotWindow::ParrotWindow(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                           Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint |
                           DesktopHints::selfPlacedFlags()),
-      m_compositing(DesktopHints::isCompositing), m_quietReshape(this)
+      m_compositing(DesktopHints::isCompositing), m_quietReshape(this),
+      m_shaped(DesktopHints::shapesHidePixels())
 {
     setObjectName(QStringLiteral("Peedy"));
     setWindowTitle(QStringLiteral("Peedy"));
@@ -133,6 +134,8 @@ void ParrotWindow::updateMask(bool wasWaving)
 
 void ParrotWindow::applyMask(const QRegion& mask)
 {
+    if (!m_shaped)
+        return; // the frame's own see-through pixels do it
     const QRegion shown = mask.isEmpty() ? QRegion(kMaskShowingNothing) : mask;
     if (shown != this->mask())
         setMask(shown);

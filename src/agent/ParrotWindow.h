@@ -63,6 +63,9 @@ private:
     QRegion m_waveMask; // cut on the first wave
     CompositingCheck m_compositing;
     DesktopHints::QuietReshape m_quietReshape;
+    // Whether a shape hides what lies outside it; else the window goes
+    // without one.
+    const bool m_shaped;
     bool m_composited = true;
     bool m_dragging = false;
     QPoint m_grabOffset; // pointer position inside the window when grabbed

@@ -25,7 +25,8 @@ WordBalloon::WordBalloon(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                           Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint |
                           Qt::WindowTransparentForInput | DesktopHints::selfPlacedFlags()),
-      m_font(QStringLiteral("Liberation Sans"), kPointSize)
+      m_font(QStringLiteral("Liberation Sans"), kPointSize),
+      m_shaped(DesktopHints::shapesHidePixels())
 {
     setObjectName(QStringLiteral("WordBalloon"));
     setAttribute(Qt::WA_TranslucentBackground);
@@ -69,14 +70,16 @@ void WordBalloon::place(const BalloonPlacement::Result& placement)
     });
     m_shape = alphaRegion(shape);
     m_picture = QImage();
-    setMask(m_presented ? m_shape : QRegion(kMaskShowingNothing));
+    if (m_shaped)
+        setMask(m_presented ? m_shape : QRegion(kMaskShowingNothing));
     update();
 }
 
 void WordBalloon::present()
 {
     m_presented = true;
-    setMask(m_shape);
+    if (m_shaped)
+        setMask(m_shape);
     if (isVisible())
         repaint(); // goes out right behind the shape that uncovers it
     else
@@ -86,8 +89,12 @@ void WordBalloon::present()
 void WordBalloon::withdraw()
 {
     m_presented = false;
-    if (isVisible())
+    if (!isVisible())
+        return;
+    if (m_shaped)
         setMask(kMaskShowingNothing);
+    else
+        repaint();
 }
 
 QPainterPath WordBalloon::outline() const
@@ -144,9 +151,13 @@ void WordBalloon::paintEvent(QPaintEvent*)
 {
     // Drawn once per text and place in the backing store's format, then
     // copied as it is whenever the window needs it.
-    const QImage& picture = this->picture(devicePixelRatioF());
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
+    if (!m_presented) {
+        painter.fillRect(rect(), Qt::transparent);
+        return;
+    }
+    const QImage& picture = this->picture(devicePixelRatioF());
     paintInBands(painter, rect(),
                  [&picture](QPainter& band) { band.drawImage(QPointF(0, 0), picture); });
 }

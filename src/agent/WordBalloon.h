@@ -51,5 +51,8 @@ private:
     QImage m_picture; // null until painted after a change
     QRegion m_shape;  // the body and tail as placed
     bool m_presented = false;
+    // Where a shape does not hide pixels the balloon is withdrawn by
+    // painting it see-through, and has no shape at all.
+    const bool m_shaped;
     BalloonPlacement::Result m_placement;
 };

@@ -30,6 +30,12 @@ Qt::WindowFlags selfPlacedFlags();
 // owner; elsewhere always.
 bool isCompositing();
 
+// Whether a window's shape (its mask) hides the pixels outside it. XWayland
+// hands the compositor a window's whole picture, alpha and all, and no
+// shape: there a window paints its see-through pixels itself, or what it
+// drew before shows on.
+bool shapesHidePixels();
+
 // Sends window pixels over the display connection instead of shared memory
 // (X11: QT_XCB_NO_MITSHM), unless the user chose otherwise. With shared
 // memory every repaint of an area shown before waits for a round trip to

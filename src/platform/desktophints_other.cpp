@@ -10,6 +10,11 @@ Qt::WindowFlags selfPlacedFlags()
     return {};
 }
 
+bool shapesHidePixels()
+{
+    return true;
+}
+
 void preferCopiedPixels() {}
 
 void QuietReshape::refresh() {}

@@ -25,6 +25,11 @@ xcb_connection_t* x11Connection()
     return x11 ? x11->connection() : nullptr; // null: a test platform, native Wayland
 }
 
+bool onXWayland()
+{
+    return x11Connection() && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
 // The X screen the display names (":0.1" -> 1).
 int screenNumber()
 {
@@ -80,8 +85,13 @@ void keepOffTaskbar(QWidget* window)
 
 Qt::WindowFlags selfPlacedFlags()
 {
-    const bool onXWayland = x11Connection() && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-    return onXWayland ? Qt::WindowFlags(Qt::X11BypassWindowManagerHint) : Qt::WindowFlags();
+    return onXWayland() ? Qt::WindowFlags(Qt::X11BypassWindowManagerHint) : Qt::WindowFlags();
+}
+
+bool shapesHidePixels()
+{
+    // Natively on Wayland a mask only limits where input goes.
+    return !onXWayland() && QGuiApplication::platformName() != QLatin1String("wayland");
 }
 
 void preferCopiedPixels()
@@ -113,8 +123,8 @@ QRect DesktopHints::workArea()
 bool DesktopHints::isCompositing()
 {
     xcb_connection_t* connection = x11Connection();
-    if (!connection)
-        return true;
+    if (!connection || onXWayland())
+        return true; // the Wayland compositor draws every window
     const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(screenNumber());
     const xcb_atom_t selection = internAtom(connection, name.constData());
     const xcb_get_selection_owner_cookie_t cookie = xcb_get_selection_owner(connection, selection);

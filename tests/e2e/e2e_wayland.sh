@@ -5,6 +5,7 @@
 #       them, not where weston's window manager stacks new windows (near the
 #       top-left corner);
 #   (b) a window mapped later does not cover the parrot;
+#   (b') the word balloon goes when its line does;
 #   (c) with no X server the tutor runs natively, says once on stderr that
 #       the compositor places its windows, and keeps running.
 # Is skipped where weston or Xwayland are not installed.
@@ -91,6 +92,28 @@ else
     printf 'SKIP: weston-terminal or weston-screenshooter is missing or failed\n'
 fi
 
+# The word balloon comes with each Italian line and goes before the next:
+# XWayland shows a window's whole picture, so pixels its shape once hid
+# would stay on the screen.
+balloon_pixels()
+{
+    local left=$((px > 450 ? px - 450 : 0))
+    convert "$E2E_WORK/$1.png" -crop "$((px - left))x140+$left+$((py - 10))" +repage \
+        -fx '(r > 0.97 && g > 0.96 && b > 0.9 && b < 0.98) ? 1 : 0' \
+        -format '%[fx:round(mean * w * h)]' info:
+}
+with=0 without=0
+for shot in $(seq 1 16); do
+    shoot "balloon-$shot" || break
+    if (($(balloon_pixels "balloon-$shot") > 1500)); then
+        with=$((with + 1))
+    else
+        without=$((without + 1))
+    fi
+    sleep 0.5
+done
+check "the balloon shows in some pictures ($with of 16) and has gone in others ($without)" \
+    test "$with" -gt 0 -a "$without" -gt 0
 end_process "$PROGRAM_PID"
 
 # --- (c) natively, with no X server ----------------------------------------
