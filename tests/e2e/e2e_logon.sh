@@ -86,8 +86,8 @@ poll 3 collapsed
 xrandr --delmonitor right >/dev/null 2>&1
 inside_left()
 {
-    local x y w h
-    read -r x y w h < <(window_geometry "$1") || return 1
+    local x y w
+    read -r x y w _ < <(window_geometry "$1") || return 1
     ((x >= 0 && x + ${2:-$w} <= HALF && y >= 0))
 }
 check "with its monitor unplugged the whole strip is on the one left" poll 2 inside_left "$strip" "$REACH"
