@@ -32,8 +32,8 @@ VOWELS = set("aeɛioɔuəyæɑ")
 # One sound written with two symbols.
 UNITS = ("tʃ", "dʒ", "ts", "dz")
 # Variants that are one sound of Italian for what this check compares:
-# espeak-ng's lax unstressed i and u, its tapped r, the nasal before k and g.
-SAME = str.maketrans({"ɡ": "g", "ɾ": "r", "ɪ": "i", "ʊ": "u", "ŋ": "n", "ɱ": "m"})
+# espeak-ng's lax unstressed i and u, its tapped r, n before k, g, f and v.
+SAME = str.maketrans({"ɡ": "g", "ɾ": "r", "ɪ": "i", "ʊ": "u", "ŋ": "n", "ɱ": "n"})
 # Always long between vowels in Italian, so written once in the comparison.
 INHERENTLY_LONG = ("ʎ", "ɲ", "ʃ", "ts", "dz")
 
@@ -75,6 +75,8 @@ def segments(ipa):
     sounds = [{"j": "i", "w": "u"}.get(s, s) for s in sounds]
     merged = []
     for s in sounds:
+        if merged and s in ("tʃ", "dʒ") and merged[-1] == s:
+            merged[-1] = s[0]  # a long affricate written twice is its stop and itself
         if merged and s in INHERENTLY_LONG and merged[-1] in (s, s[0]) and s != merged[-1][0] * 2:
             if stress is not None and len(merged) <= stress:
                 stress -= 1
@@ -197,7 +199,7 @@ FESTIVAL_SCRIPT = r"""
 """
 
 FESTIVAL_SOUNDS = {"E": "ɛ", "O": "ɔ", "S": "ʃ", "Z": "ʒ", "tS": "tʃ", "dZ": "dʒ",
-                   "J": "ɲ", "L": "ʎ", "ng": "n", "nf": "m"}
+                   "J": "ɲ", "L": "ʎ", "ng": "n", "nf": "n"}
 
 
 def festival(sentences, voice):
