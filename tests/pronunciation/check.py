@@ -5,7 +5,8 @@ Each Italian line goes to the engine exactly as the parrot is given it (its
 spoken form where it has one, else the written line), the engine's phonemes
 are split into words and each word is compared with the reference: the
 stressed vowel, the quality of a stressed e or o, s against z and ts against
-dz, and single against double consonants. Exit status: 0 when no word is
+dz, and single against double consonants; a line with a figure in it is
+listed too, as its numbers must be spelled out. Exit status: 0 when no word is
 listed, 1 when some are, 77 when the engine is not installed.
 
   check.py [--engine espeak|festival-pc|festival-lp] [--written] [--counts]
@@ -254,6 +255,10 @@ def main():
     listed, tokens, wrong_tokens = {}, 0, 0
     for (written, said), engine_words in zip(lines, heard):
         words = words_of(written)
+        if re.search(r"\d", said):
+            # An engine reads 10:15 or 3,50 € its own way: spelled out, the
+            # line says the time or price as an Italian would.
+            listed.setdefault("(line)", []).append(f"{said.strip()!r}: spell its numbers out")
         if len(words_of(said)) != len(words):
             listed.setdefault("(line)", []).append(f"{said.strip()!r}: not word for word")
             continue
