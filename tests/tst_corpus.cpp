@@ -82,6 +82,11 @@ private Q_SLOTS:
         QTest::newRow("29 lines") << QByteArray(data).replace(line, line + line);
         QTest::newRow("one text") << QByteArray(data).replace(R"(, "How old are you?  ")", "");
         QTest::newRow("empty text") << QByteArray(data).replace("How old are you?  ", "");
+        // A line's third text is the way it is said: a text, if there at all.
+        QTest::newRow("empty spoken form")
+            << QByteArray(data).replace(R"("What do you do?  ")", R"("What do you do?  ", "")");
+        QTest::newRow("four texts") << QByteArray(data).replace(R"("What do you do?  ")",
+                                                                R"("What do you do?  ", "a", "b")");
     }
 
     // Any fault leaves the whole table empty rather than a course with holes.

@@ -1,4 +1,5 @@
 #include "StripRig.h"
+#include "agent/WordBalloon.h"
 #include "platform/ProductInfo.h"
 #include "platform/Twips.h"
 #include "strip/CaptionLine.h"
@@ -272,6 +273,29 @@ private Q_SLOTS:
             QCOMPARE(rig.log.mid(logged),
                      c != italianFrom ? QStringList() : said.mid(readAloud != 1 ? 2 : 0));
         }
+    }
+
+    // A line is shown as written (in the strip, its tooltip, the tray's and
+    // the parrot's balloon) while the voice is given its spoken form, here
+    // "Hò" for the open o of "Ho".
+    void voiceGetsTheSpokenForm()
+    {
+        StripRig rig({{"rd", "1"}, {"guage", "0"}, {"guagen", "10102"}}, StripRig::RealParrot);
+        rig.start();
+        rig.state.readAloud = 1;
+        rig.finishWelcome();
+        const QString written = rig.corpus.lookup(10102).value_or(QString());
+        const QString spoken = rig.corpus.spoken(10102).value_or(QString());
+        QVERIFY(written.startsWith("Ho ") && spoken.startsWith(QString::fromUtf8("Hò ")));
+        for (int t = 0; t < 100 && rig.speech->said.isEmpty(); ++t)
+            rig.strip.advanceCycle();
+        QCOMPARE(rig.speech->said, QStringList{spoken});
+        QCOMPARE(rig.strip.italian(), written);
+        QCOMPARE(rig.label("Label1")->toolTip(), written);
+        QCOMPARE(rig.tray.toolTip(), written + '\n' + rig.strip.english());
+        const auto* parrot = dynamic_cast<DesktopCharacter*>(rig.agent.Characters().Item("Peedy"));
+        QVERIFY(parrot);
+        QCOMPARE(parrot->balloon()->text(), written);
     }
 
     void slideKeepsItsPace_data()

@@ -14,6 +14,14 @@ public:
     virtual void Hide() = 0;
     // Reads `text` aloud exactly as given, replacing any speech in progress.
     virtual void Speak(const QString& text) = 0;
+    // Speak() for a line the engine would misread as written: the word
+    // balloon shows `text` while the voice reads `spoken`, the same words
+    // respelled. A character that cannot tell them apart reads `text`.
+    virtual void SpeakAs(const QString& text, const QString& spoken)
+    {
+        static_cast<void>(spoken);
+        Speak(text);
+    }
     // Stops reading at once and takes the word balloon down.
     virtual void Stop() = 0;
     // Stop() for the way out: also waits, at most `timeoutMs`, until the

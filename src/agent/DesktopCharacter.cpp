@@ -108,6 +108,11 @@ void DesktopCharacter::StopNow(int timeoutMs)
 
 void DesktopCharacter::Speak(const QString& text)
 {
+    SpeakAs(text, text);
+}
+
+void DesktopCharacter::SpeakAs(const QString& text, const QString& spoken)
+{
     // Hiding the parrot is how the user turns reading aloud off.
     if (!m_shown)
         return;
@@ -122,12 +127,12 @@ void DesktopCharacter::Speak(const QString& text)
         m_speechFailed = false;
         m_nextRetryAt = now() + m_retryWaitMs;
         m_retryWaitMs = std::min(2 * m_retryWaitMs, kLongestRetryWaitMs);
-        m_waitingText = text;
+        m_waitingText = spoken;
         m_speech->restart();
     } else if (m_voice) {
-        say(text);
+        say(spoken);
     } else if (!m_speech->isReady()) {
-        m_waitingText = text; // read once the engine is up
+        m_waitingText = spoken; // read once the engine is up
     }
     m_balloon->setText(text);
     placeBalloon();

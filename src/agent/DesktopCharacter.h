@@ -53,6 +53,7 @@ public:
     void Show() override;
     void Hide() override;
     void Speak(const QString& text) override;
+    void SpeakAs(const QString& text, const QString& spoken) override;
     void Stop() override;
     void StopNow(int timeoutMs) override;
     void Play(const QString& animation) override;

@@ -18,17 +18,27 @@ constexpr auto kResourcePath = ":/content/dialogues.json";
 // One dialogue per topic fills pages 1..10; pages 11..19 replay pages 1..9.
 constexpr int kDialoguePages = Numbering::kTopicCount;
 
-using Line = std::pair<QString, QString>; // Italian, English
+struct Line {
+    QString italian;
+    QString english;
+    QString spoken; // empty: said as written
+};
 using Dialogue = QList<Line>;
 using Dialogues = std::array<Dialogue, kDialoguePages>;
 
+// ["Italian", "English"] or ["Italian", "English", "spoken Italian"].
 bool parseLine(const QJsonValue& value, Line& line)
 {
-    const QJsonArray pair = value.toArray();
-    if (!value.isArray() || pair.size() != 2 || !pair[0].isString() || !pair[1].isString())
+    const QJsonArray texts = value.toArray();
+    if (!value.isArray() || texts.size() < 2 || texts.size() > 3)
         return false;
-    line = {pair[0].toString(), pair[1].toString()};
-    return !line.first.isEmpty() && !line.second.isEmpty();
+    for (const QJsonValue& text : texts) {
+        if (!text.isString() || text.toString().isEmpty())
+            return false;
+    }
+    line = {texts[0].toString(), texts[1].toString(),
+            texts.size() > 2 ? texts[2].toString() : QString()};
+    return true;
 }
 
 // Each parser returns a description of the first fault it finds, or an empty
@@ -51,7 +61,7 @@ QString parseDialogue(const QJsonValue& value, Dialogues& dialogues)
     for (const QJsonValue& entry : lines) {
         Line line;
         if (!parseLine(entry, line))
-            return QStringLiteral("topic %1 has a line that is not two texts").arg(topic);
+            return QStringLiteral("topic %1 has a line that is not two or three texts").arg(topic);
         dialogue.append(line);
     }
     return {};
@@ -112,8 +122,10 @@ Corpus::Corpus(const QByteArray& json)
             // A short dialogue starts again from its first line.
             const Line& texts = dialogue[(line - 1) % dialogue.size()];
             const int key = Numbering::sentence(page, line);
-            m_texts.insert(key, texts.first);
-            m_texts.insert(Numbering::englishKey(key), texts.second);
+            m_texts.insert(key, texts.italian);
+            m_texts.insert(Numbering::englishKey(key), texts.english);
+            if (!texts.spoken.isEmpty())
+                m_spoken.insert(key, texts.spoken);
         }
     }
 }
@@ -124,4 +136,10 @@ std::optional<QString> Corpus::lookup(int key) const
     if (found == m_texts.constEnd())
         return std::nullopt;
     return *found;
+}
+
+std::optional<QString> Corpus::spoken(int key) const
+{
+    const auto found = m_spoken.constFind(key);
+    return found == m_spoken.constEnd() ? lookup(key) : *found;
 }

@@ -14,5 +14,6 @@ SentencePair PairSource::next(PlaybackState& state)
 {
     const SentenceScheduler::Choice choice = m_scheduler.next(state);
     return {choice.sentence, m_corpus.lookup(choice.sentence),
-            m_corpus.lookup(Numbering::englishKey(choice.sentence)), choice.sequence};
+            m_corpus.lookup(Numbering::englishKey(choice.sentence)), choice.sequence,
+            m_corpus.spoken(choice.sentence)};
 }

@@ -13,7 +13,8 @@ struct SentencePair {
     qint16 sentence = 0;            // the Italian number; English is 10000 above
     std::optional<QString> italian; // nothing when the corpus lacks the number
     std::optional<QString> english;
-    bool sequence = false; // chosen in sequence order
+    bool sequence = false;         // chosen in sequence order
+    std::optional<QString> spoken; // what the voice says for the Italian
 };
 
 // The next pair to show: the scheduler's choice, looked up in the corpus.

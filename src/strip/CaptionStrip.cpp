@@ -438,6 +438,7 @@ void CaptionStrip::loadSentencePair()
     const SentencePair pair = m_pairs.next(m_state);
     if (pair.italian)
         m_italian = *pair.italian;
+    m_spoken = pair.spoken.value_or(m_italian);
     if (pair.english)
         m_english = *pair.english;
     fitLine(m_italianLine, m_italian);
@@ -802,7 +803,7 @@ void CaptionStrip::speakAndWave()
         if (m_state.readAloud == 1) {
             // A pace picked meanwhile counts from this sentence on.
             m_character->setSpeechPace(m_state.speed);
-            m_character->Speak(m_italian);
+            m_character->SpeakAs(m_italian, m_spoken);
         }
     } catch (...) {
     }

@@ -211,6 +211,7 @@ private:
     // The character; null when it could not be loaded (calls are then skipped).
     Character* m_character = nullptr;
     QString m_italian;
+    QString m_spoken; // m_italian as the voice is given it
     QString m_english;
     QRect m_windowRect;
     QRect m_menuArea;

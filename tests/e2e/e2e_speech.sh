@@ -7,8 +7,10 @@
 #   (c) later sentences are heard again within 30 s, by themselves;
 #   (d) the tutor is still running;
 #   (e) the same first sentence read at 110, 150 and 190 words a minute
-#       takes as long as those paces say, within 10%.
-# Is skipped where PulseAudio, sox or speech-dispatcher with
+#       takes as long as those paces say, within 10%;
+#   (f) a question ends on a rise of its pitch (pitch.py) and the statement
+#       that ends on the same words does not.
+# Is skipped where PulseAudio, sox, python3 or speech-dispatcher with
 # espeak-ng are not installed.
 #
 # Usage: e2e_speech.sh PATH-TO-QUORVEL
@@ -25,7 +27,7 @@ readonly HEARD_DB=-40       # a window louder than this is speech
 readonly WINDOW=0.5         # seconds per window
 readonly WAIT_SECONDS=30
 
-require_tools pulseaudio pactl parec sox speech-dispatcher
+require_tools pulseaudio pactl parec sox python3 speech-dispatcher
 if [[ ! -x $ESPEAK_MODULE ]]; then
     e2e_skip "speech-dispatcher has no espeak-ng module"
 fi
@@ -145,21 +147,38 @@ utterance_ended() { LENGTH=$(utterance_seconds "$1"); [[ -n $LENGTH ]]; }
 
 quiet_now() { ! speaking_now; }
 
-# How long the tutor takes to read its first sentence ("Sì, ho un fratello
-# più grande e una sorella più piccola.") at PACE words a minute.
-pace_seconds()
+# The tutor started on SENTENCE reads it at PACE words a minute: LENGTH is
+# how long that takes, FROM where the recording of it starts.
+read_first_sentence()
 {
-    local pace=$1 from config="$E2E_WORK/pace.$1"
+    local sentence=$1 pace=$2 config="$E2E_WORK/first.$1.$2"
     mkdir -p "$config"
-    printf '[Italian]\nxxx=1\nrd=1\nguage=0\nguagen=10110\nsspeed=%s\n' "$pace" >"$config/Brix.conf"
+    printf '[Italian]\nxxx=1\nrd=1\nguage=0\nguagen=%s\nsspeed=%s\n' "$sentence" "$pace" \
+        >"$config/Brix.conf"
     LENGTH=""
     poll 10 quiet_now
-    from=$(recorded_seconds)
+    FROM=$(recorded_seconds)
     start_program env XDG_CONFIG_HOME="$config" "$program"
-    poll "$WAIT_SECONDS" utterance_ended "$from"
+    poll "$WAIT_SECONDS" utterance_ended "$FROM"
     end_process "$PROGRAM_PID"
     [[ -n $LENGTH ]]
 }
+
+# How long the tutor takes to read "Sì, ho un fratello più grande e una
+# sorella più piccola." at PACE words a minute.
+pace_seconds() { read_first_sentence 10110 "$1"; }
+
+# RISE: semitones from the lowest pitch of SENTENCE's last half second to
+# its very end, as the tutor reads it.
+end_rise()
+{
+    local clip="$E2E_WORK/rise.$1.raw"
+    read_first_sentence "$1" 150 || return 1
+    sox -t raw -r "$RATE" -e signed -b 16 -c 1 "$RECORDING" -t raw "$clip" trim "$FROM"
+    RISE=$(python3 "$(dirname "$0")/pitch.py" "$clip" "$RATE" | awk '$3 == "rise" { print $4 }')
+    [[ -n $RISE ]]
+}
+at_least() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }'; }
 
 # Whether A / B is within 10% of WANTED.
 ratio_near() { awk -v a="$1" -v b="$2" -v w="$3" 'BEGIN { r = a / b / w; exit !(r > 0.9 && r < 1.1) }'; }
@@ -209,5 +228,18 @@ if [[ ${#spoken[@]} == 3 ]]; then
         ratio_near "${spoken[110]}" "${spoken[150]}" "$(awk 'BEGIN { print 150 / 110 }')"
     check "at 190 words a minute it takes 150/190 of the time at 150 (${spoken[190]} s)" \
         ratio_near "${spoken[190]}" "${spoken[150]}" "$(awk 'BEGIN { print 150 / 190 }')"
+fi
+
+readonly QUESTION=10206 STATEMENT=10207 # "Fa anche i turni di notte?", "... di notte."
+readonly RISING=2                       # semitones
+if end_rise "$QUESTION"; then
+    check "a question ends on a rise of at least $RISING semitones ($RISE)" at_least "$RISE" "$RISING"
+else
+    fail "the question is heard"
+fi
+if end_rise "$STATEMENT"; then
+    check "a statement ending on the same words does not ($RISE)" at_least "$RISING" "$RISE"
+else
+    fail "the statement is heard"
 fi
 finish

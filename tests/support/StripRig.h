@@ -1,9 +1,11 @@
 #pragma once
 
 #include "FakeDesktop.h"
+#include "FakeSpeechOutput.h"
 #include "RecordingCharacter.h"
 #include "TestEnvironment.h"
 #include "agent/AgentControl.h"
+#include "agent/DesktopCharacter.h"
 #include "content/Corpus.h"
 #include "platform/CommandLine.h"
 #include "playback/PairSource.h"
@@ -28,15 +30,24 @@
 class StripRig {
 public:
     using Stored = QMap<QString, QString>;
-    enum Flag { NoTexts = 1, NoCharacter = 2 };
+    // RealParrot: the parrot itself, its voice a fake (`speech`), instead of
+    // the recording character.
+    enum Flag { NoTexts = 1, NoCharacter = 2, RealParrot = 4 };
 
     // `stored` is written as an earlier run left it; empty means a first run.
     explicit StripRig(const Stored& stored = {}, int flags = 0)
         : seeded(seed(stored)), corpus(flags & NoTexts ? Corpus(QByteArray("{}")) : Corpus()),
-          agent([this, flags](const QString& id, const QString& location) {
+          agent([this, flags](const QString& id,
+                              const QString& location) -> std::unique_ptr<Character> {
               log << QStringLiteral("Load:%1:%2").arg(id, location);
-              return flags & NoCharacter ? nullptr
-                                         : std::make_unique<RecordingCharacter>(&log, &keepClear);
+              if (flags & RealParrot) {
+                  auto voice = std::make_unique<FakeSpeechOutput>(QStringList{"it_IT"});
+                  speech = voice.get();
+                  return std::make_unique<DesktopCharacter>(std::move(voice));
+              }
+              if (flags & NoCharacter)
+                  return nullptr;
+              return std::make_unique<RecordingCharacter>(&log, &keepClear);
           })
     {
         store.setWriteObserver([this](auto& key, auto&) { log << "write:" + key; });
@@ -108,7 +119,8 @@ public:
     QStringList log; // calls on the character and writes to the store
     QRect keepClear; // what the character's balloon must not cover
     QStringList messages;
-    qint64 clockMs = 0; // the strip's clock: it moves only when a test moves it
+    FakeSpeechOutput* speech = nullptr; // with RealParrot
+    qint64 clockMs = 0;                 // the strip's clock: it moves only when a test moves it
     AgentControl agent;
     CaptionStrip strip{state, pairs, store, agent, desktop};
     StripMenu menu{state, store, desktop};
