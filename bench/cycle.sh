@@ -27,15 +27,15 @@ work=""
 xvfb_pid=""
 app_pid=""
 cleanup() {
-    [[ -n "$app_pid" ]] && kill "$app_pid" 2>/dev/null || true
+    if [[ -n "$app_pid" ]]; then kill "$app_pid" 2>/dev/null || true; fi
     # The speech daemon the tutor started in this run's runtime folder; with
     # no sound card it may not end on request.
     local pid_file="$work/runtime/speech-dispatcher/pid/speech-dispatcher.pid" pid
     if [[ -n "$work" && -f "$pid_file" ]]; then
         pid=$(tr -dc '0-9' <"$pid_file")
-        [[ -n "$pid" ]] && kill -KILL "$pid" 2>/dev/null || true
+        if [[ -n "$pid" ]]; then kill -KILL "$pid" 2>/dev/null || true; fi
     fi
-    [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null || true
+    if [[ -n "$xvfb_pid" ]]; then kill "$xvfb_pid" 2>/dev/null || true; fi
     [[ -n "$work" ]] && rm -rf "$work"
     work="" xvfb_pid="" app_pid=""
 }
@@ -106,7 +106,8 @@ run() {
     Xvfb -noreset -displayfd 4 -screen 0 1280x800x24 -nolisten tcp 4>"$work/display" 2>/dev/null &
     xvfb_pid=$!
     for _ in $(seq 100); do [[ -s "$work/display" ]] && break; sleep 0.05; done
-    export DISPLAY=":$(head -n1 "$work/display")"
+    DISPLAY=":$(head -n1 "$work/display")"
+    export DISPLAY
     unset WAYLAND_DISPLAY QT_QPA_PLATFORM
     XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" "$program" >/dev/null 2>&1 &
     app_pid=$!
@@ -118,7 +119,7 @@ run() {
     done
     [[ -n "$window" ]] || { echo "the strip never appeared" >&2; return 1; }
     sleep "$after_welcome"
-    echo "== $(((order == 1)) && echo Italian || echo English) first, Italian ${italian} s, English ${english} s, ${seconds} s watched"
+    echo "== $( ((order == 1)) && echo Italian || echo English) first, Italian ${italian} s, English ${english} s, ${seconds} s watched"
     XDG_RUNTIME_DIR="$work/runtime" "$watch" "$window" "$seconds" "$italian" "$english" "$order" \
         >"$work/summary" 2>"$work/events" &
     local watch_pid=$!

@@ -33,10 +33,10 @@ stop_speech() {
 }
 
 cleanup() {
-    [[ -n "$app_pid" ]] && kill "$app_pid" 2>/dev/null || true
+    if [[ -n "$app_pid" ]]; then kill "$app_pid" 2>/dev/null || true; fi
     stop_speech
-    [[ -n "$pulse_pid" ]] && kill "$pulse_pid" 2>/dev/null || true
-    [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null || true
+    if [[ -n "$pulse_pid" ]]; then kill "$pulse_pid" 2>/dev/null || true; fi
+    if [[ -n "$xvfb_pid" ]]; then kill "$xvfb_pid" 2>/dev/null || true; fi
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -44,7 +44,8 @@ trap cleanup EXIT
 Xvfb -noreset -displayfd 4 -screen 0 1280x800x24 -nolisten tcp 4>"$work/display" 2>/dev/null &
 xvfb_pid=$!
 for _ in $(seq 100); do [[ -s "$work/display" ]] && break; sleep 0.05; done
-export DISPLAY=":$(head -n1 "$work/display")"
+DISPLAY=":$(head -n1 "$work/display")"
+export DISPLAY
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 
 now_ms() { date +%s%3N; }

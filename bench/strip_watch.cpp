@@ -42,19 +42,26 @@ struct Figure {
     std::vector<qint64> seen;
 };
 
+double seconds(qint64 ms)
+{
+    return static_cast<double>(ms) / 1000.0;
+}
+
 void report(const Figure& figure)
 {
     if (figure.seen.empty()) {
-        std::printf("%-40s rule %6.2f s: not seen\n", figure.name, figure.rule / 1000.0);
+        std::printf("%-40s rule %6.2f s: not seen\n", figure.name, seconds(figure.rule));
         return;
     }
     std::vector<qint64> s = figure.seen;
     std::sort(s.begin(), s.end());
-    const auto error = [&](qint64 v) { return 100.0 * double(v - figure.rule) / figure.rule; };
+    const auto error = [&](qint64 v) {
+        return 100.0 * static_cast<double>(v - figure.rule) / static_cast<double>(figure.rule);
+    };
     std::printf("%-40s rule %6.2f s: median %6.2f s (%.2f..%.2f), n %zu, error %+.2f%% "
                 "(%+.2f..%+.2f%%)\n",
-                figure.name, figure.rule / 1000.0, s[s.size() / 2] / 1000.0, s.front() / 1000.0,
-                s.back() / 1000.0, s.size(), error(s[s.size() / 2]), error(s.front()),
+                figure.name, seconds(figure.rule), seconds(s[s.size() / 2]), seconds(s.front()),
+                seconds(s.back()), s.size(), error(s[s.size() / 2]), error(s.front()),
                 error(s.back()));
 }
 

@@ -1,4 +1,5 @@
 #include "FakeSpeechOutput.h"
+#include "UnexpectedWarnings.h"
 #include "agent/AgentControl.h"
 #include "agent/AlphaRegion.h"
 #include "agent/BalloonPlacement.h"
@@ -55,6 +56,7 @@ class TestAgent : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void init() { failOnUnexpectedWarnings(); }
     // Only the built-in parrot loads, by its exact id.
     void loadById()
     {

@@ -1,4 +1,5 @@
 #include "TestEnvironment.h"
+#include "UnexpectedWarnings.h"
 #include "settings/Autostart.h"
 #include "settings/PlaybackState.h"
 
@@ -38,6 +39,7 @@ class TestAutostart : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void init() { failOnUnexpectedWarnings(); }
     void execLine_data();
     void execLine();
     void setStartWithWindows_data();

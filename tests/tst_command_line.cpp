@@ -1,3 +1,4 @@
+#include "UnexpectedWarnings.h"
 #include "platform/CommandLine.h"
 
 #include <QTest>
@@ -13,6 +14,7 @@ class TestCommandLine : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void init() { failOnUnexpectedWarnings(); }
     void parse_data()
     {
         QTest::addColumn<QStringList>("arguments");

@@ -1,4 +1,5 @@
 #include "StripRig.h"
+#include "UnexpectedWarnings.h"
 #include "platform/FullScreenWatch.h"
 #include "platform/ScreenSaverWatch.h"
 #include "strip/PauseReasons.h"
@@ -17,6 +18,7 @@ class TestControls : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void init() { failOnUnexpectedWarnings(); }
     // Nothing here may reach the real session bus.
     void initTestCase()
     {

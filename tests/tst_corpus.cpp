@@ -1,3 +1,4 @@
+#include "UnexpectedWarnings.h"
 #include "content/Corpus.h"
 #include "content/Numbering.h"
 #include "content/Topics.h"
@@ -35,6 +36,7 @@ class TestCorpus : public QObject {
     Corpus m_corpus;
 
 private Q_SLOTS:
+    void init() { failOnUnexpectedWarnings(); }
     void table()
     {
         QCOMPARE(m_corpus.size(), 1064);

@@ -1,3 +1,4 @@
+#include "UnexpectedWarnings.h"
 #include "playback/DisplayCycle.h"
 #include "playback/PlayClock.h"
 
@@ -24,6 +25,7 @@ class TestCycle : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void init() { failOnUnexpectedWarnings(); }
     void clockCatchesUp_data()
     {
         QTest::addColumn<int>("wokenAt"); // ms of playback; the timer stood for 5 ticks

@@ -1,4 +1,5 @@
 #include "StripRig.h"
+#include "UnexpectedWarnings.h"
 #include "strip/StripPicture.h"
 
 #include <QTest>
@@ -7,6 +8,7 @@ class TestDrag : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void init() { failOnUnexpectedWarnings(); }
     void drag_data();
     void drag();
     void toTheSecondMonitor();

@@ -1,6 +1,7 @@
 #include "FakeDesktop.h"
 #include "RecordingCharacter.h"
 #include "TestEnvironment.h"
+#include "UnexpectedWarnings.h"
 #include "agent/AgentControl.h"
 #include "content/Corpus.h"
 #include "playback/PairSource.h"
@@ -46,6 +47,7 @@ class TestFaults : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void init() { failOnUnexpectedWarnings(); }
     void survives_data()
     {
         QTest::addColumn<int>("obstacle");

@@ -1,4 +1,5 @@
 #include "StripRig.h"
+#include "UnexpectedWarnings.h"
 #include "ui/AboutWindow.h"
 
 #include <QDesktopServices>
@@ -14,6 +15,7 @@ public Q_SLOTS:
     void open(const QUrl& url) { opened.append(url.toString()); } // the browser, the mail program
 
 private Q_SLOTS:
+    void init() { failOnUnexpectedWarnings(); }
     void itemsAndWhatTheyDo()
     {
         StripRig h;

@@ -1,3 +1,4 @@
+#include "UnexpectedWarnings.h"
 #include "content/Numbering.h"
 #include "playback/SentenceScheduler.h"
 
@@ -21,6 +22,7 @@ class TestScheduler : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void init() { failOnUnexpectedWarnings(); }
     void sequence_data()
     {
         QTest::addColumn<int>("topic");

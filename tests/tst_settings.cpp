@@ -1,4 +1,5 @@
 #include "TestEnvironment.h"
+#include "UnexpectedWarnings.h"
 #include "agent/SpeechPace.h"
 #include "settings/SettingKeys.h"
 #include "settings/SettingsStore.h"
@@ -59,7 +60,11 @@ class TestSettings : public QObject {
 
 private Q_SLOTS:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::German)); } // "left" keeps its '.'
-    void init() { env.emplace(); }
+    void init()
+    {
+        failOnUnexpectedWarnings();
+        env.emplace();
+    }
 
     void firstRunThenSaveSettings()
     {

@@ -1,4 +1,5 @@
 #include "StripRig.h"
+#include "UnexpectedWarnings.h"
 #include "content/Topics.h"
 #include "platform/Twips.h"
 #include "settings/Autostart.h"
@@ -71,6 +72,7 @@ class TestSettingsDialog : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void init() { failOnUnexpectedWarnings(); }
     void closing_data()
     {
         QTest::addColumn<Closing>("c");

@@ -1,3 +1,4 @@
+#include "UnexpectedWarnings.h"
 #include "platform/SingleInstance.h"
 
 #include <QDir>
@@ -54,7 +55,11 @@ class TestSingleInstance : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init() { QVERIFY(m_dir.emplace().isValid()); }
+    void init()
+    {
+        failOnUnexpectedWarnings();
+        QVERIFY(m_dir.emplace().isValid());
+    }
     void laterStartsReachTheFirst();
     void commandWithNoCopy_data();
     void commandWithNoCopy();

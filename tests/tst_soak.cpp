@@ -1,4 +1,5 @@
 #include "StripRig.h"
+#include "UnexpectedWarnings.h"
 #include "content/Numbering.h"
 #include "ui/SettingsDialog.h"
 
@@ -201,6 +202,7 @@ class TestSoak : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void init() { failOnUnexpectedWarnings(); }
     // Every topic, order, play mode, 1 and 12 repetitions, auto-hide, the dialog.
     void aDayOfPlayback()
     {

@@ -1,4 +1,5 @@
 #include "StripRig.h"
+#include "UnexpectedWarnings.h"
 #include "platform/ProductInfo.h"
 #include "ui/AboutWindow.h"
 #include "ui/VersionPicture.h"
@@ -10,6 +11,7 @@ class TestVersion : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void init() { failOnUnexpectedWarnings(); }
     void versionWindow_data();
     void versionWindow();
     void pictureShowsProductInfo();

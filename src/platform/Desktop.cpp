@@ -7,10 +7,6 @@
 #include <QScreen>
 #include <algorithm>
 
-#ifdef Q_OS_WIN
-#include <windows.h>
-#endif
-
 namespace {
 
 constexpr double kTwipsPerInch = 1440.0;
@@ -83,37 +79,3 @@ double Desktop::twipsPerPixelY() const
     const double dpi = s ? s->logicalDotsPerInchY() : 96.0;
     return dpi > 0 ? kTwipsPerInch / dpi : 15.0;
 }
-
-#ifdef Q_OS_WIN
-namespace {
-
-QColor systemColor(int index)
-{
-    const COLORREF c = GetSysColor(index);
-    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
-}
-
-} // namespace
-
-QColor Desktop::backgroundColor() const
-{
-    return systemColor(COLOR_DESKTOP);
-}
-
-QColor Desktop::inactiveCaptionColor() const
-{
-    return systemColor(COLOR_INACTIVECAPTION);
-}
-#else
-// Elsewhere: a calm dark blue that white text reads well on, and a light
-// blue-grey hairline.
-QColor Desktop::backgroundColor() const
-{
-    return QColor(0x1e, 0x3a, 0x5f);
-}
-
-QColor Desktop::inactiveCaptionColor() const
-{
-    return QColor(0xbf, 0xcd, 0xdb);
-}
-#endif

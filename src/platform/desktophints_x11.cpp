@@ -34,8 +34,8 @@ bool onXWayland()
 int screenNumber()
 {
     const QByteArray display = qgetenv("DISPLAY");
-    const int colon = display.lastIndexOf(':');
-    const int dot = display.indexOf('.', colon + 1);
+    const qsizetype colon = display.lastIndexOf(':');
+    const qsizetype dot = display.indexOf('.', colon + 1);
     return dot < 0 ? 0 : display.mid(dot + 1).toInt();
 }
 

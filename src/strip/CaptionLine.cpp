@@ -48,7 +48,8 @@ void CaptionLine::paintEvent(QPaintEvent*)
         return;
     prepare(QStringView(line).mid(blanks));
     const QRect area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
-    const qreal indent = blanks * m_blankAdvance + (blanks > 0 ? m_blankKerning : 0.0);
+    const qreal indent =
+        static_cast<qreal>(blanks) * m_blankAdvance + (blanks > 0 ? m_blankKerning : 0.0);
     QPainter painter(this);
     painter.setPen(palette().color(foregroundRole()));
     painter.setClipRect(area);

@@ -36,13 +36,13 @@ whole_on_screen()
     ((x >= 0 && x + w * 994 / 1000 <= 1280))
 }
 
-read -r x y w h < <(QT_SCALE_FACTOR=2 strip_geometry "$program")
+read -r x y w _ < <(QT_SCALE_FACTOR=2 strip_geometry "$program")
 check "at scale 2 the first run's strip is on the screen ($x + $w of 1280)" whole_on_screen "$x" "$y" "$w"
 check "at scale 2 the strip is twice as large ($w px)" test "${w:-0}" -ge 940
 screenshot reach-scale-2
 
 printf '[%s]\nxxx=1\nleft=99999\n' "$SETTINGS_GROUP" >"$(settings_file)"
-read -r x y w h < <(strip_geometry "$program")
+read -r x y w _ < <(strip_geometry "$program")
 check "a position from a wider monitor puts the strip on this one ($x + $w of 1280)" \
     whole_on_screen "$x" "$y" "$w"
 

@@ -59,7 +59,7 @@ says_once()
     fi
     pass "$what: a message names the problem"
     check "$what: just one message" test "$(count_messages)" = 1
-    screenshot "settings-files-$(tr -dc 'a-z' <<<"$what")"
+    screenshot "settings-files-$(tr -dc '[:lower:]' <<<"$what")"
     # No window manager here to give the box the keyboard; a person would click it.
     xdotool windowfocus --sync "$box" 2>/dev/null
     xdotool key Return

@@ -107,11 +107,11 @@ heard_since()
 {
     local from=$1 end t level
     end=$(recorded_seconds)
-    for t in $(awk -v f="$from" -v e="$end" -v w="$WINDOW" \
-        'BEGIN { for (t = f; t + w <= e; t += w) printf "%.2f\n", t }'); do
+    while read -r t; do
         level=$(level_db "$t" "$WINDOW")
         louder_than_heard "${level:--999}" && return 0
-    done
+    done < <(awk -v f="$from" -v e="$end" -v w="$WINDOW" \
+        'BEGIN { for (t = f; t + w <= e; t += w) printf "%.2f\n", t }')
     return 1
 }
 

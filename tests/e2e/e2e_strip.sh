@@ -29,8 +29,8 @@ fi
 # --- on the top edge through the welcome and after it -------------------
 strip_on_top_edge()
 {
-    local x y w h
-    read -r x y w h < <(window_geometry "$strip") || return 1
+    local y
+    read -r _ y _ _ < <(window_geometry "$strip") || return 1
     ((y == 0))
 }
 stayed_on_top=1
@@ -60,14 +60,14 @@ check "a later start leaves the settings file alone" test "$before" = "$(md5sum 
 check "the strip is still mapped" test -n "$(find_window Form1)"
 
 # --- dragging Label1 -----------------------------------------------------
-read -r x0 y0 w0 h0 < <(window_geometry "$strip")
-read -r screen_w screen_h < <(screen_size)
+read -r x0 y0 _ h0 < <(window_geometry "$strip")
+read -r screen_w _ < <(screen_size)
 # Label1 covers the strip's left part; the menu picture is at its right end.
 # The strip moves to the pointer as Timer1 last sampled it, so it may end a
 # step or two short of the full 200 px.
 drag_by "$((x0 + 40))" "$((y0 + h0 / 2))" 200 150
 check "after the drag the strip is back at y = 0" poll 5 strip_on_top_edge
-read -r x1 y1 w1 h1 < <(window_geometry "$strip")
+read -r x1 _ w1 h1 < <(window_geometry "$strip")
 check "after the drag the strip is inside the screen" \
     test "$x1" -ge 0 -a "$((x1 + w1))" -le "$screen_w"
 check "the strip followed the pointer about 200 px to the right ($x0 -> $x1)" \

@@ -69,7 +69,7 @@ shoot()
     local shot
     rm -f "$E2E_WORK"/wayland-screenshot-*.png
     (cd "$E2E_WORK" && timeout 10 weston-screenshooter >/dev/null 2>&1)
-    shot=$(ls "$E2E_WORK"/wayland-screenshot-*.png 2>/dev/null | head -n 1)
+    shot=$(find "$E2E_WORK" -maxdepth 1 -name 'wayland-screenshot-*.png' | head -n 1)
     [[ -n $shot ]] && mv "$shot" "$E2E_WORK/$1.png"
 }
 # Pixels of the parrot's green in its square of a picture.

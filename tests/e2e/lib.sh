@@ -125,7 +125,8 @@ start_xvfb()
         cat "$E2E_WORK/xvfb.log" >&2
         return 1
     fi
-    export DISPLAY=":$(tr -dc '0-9' <"$numberFile")"
+    DISPLAY=":$(tr -dc '0-9' <"$numberFile")"
+    export DISPLAY
     poll 10 display_ready || return 1
     e2e_log "Xvfb on $DISPLAY ($screen)"
 }
@@ -177,6 +178,8 @@ end_process()
     done
 }
 
+# EXIT_STATUS is read by the scripts that source this file.
+# shellcheck disable=SC2034
 wait_for_exit()
 {
     local pid=$1 seconds_=${2:-10}
