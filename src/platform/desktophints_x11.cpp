@@ -1,33 +1,18 @@
 #include "platform/DesktopHints.h"
+#include "platform/XcbHelpers.h"
 
 #include <QEvent>
 #include <QGuiApplication>
 #include <QWidget>
-#include <QtGui/qguiapplication_platform.h>
 #include <array>
-#include <memory>
-#include <xcb/xcb.h>
 
 namespace {
 
-xcb_atom_t internAtom(xcb_connection_t* connection, const char* name)
-{
-    const xcb_intern_atom_cookie_t cookie =
-        xcb_intern_atom(connection, 0, static_cast<uint16_t>(qstrlen(name)), name);
-    const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&free)> reply(
-        xcb_intern_atom_reply(connection, cookie, nullptr), &free);
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
-
-xcb_connection_t* x11Connection()
-{
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr; // null: a test platform, native Wayland
-}
+using Xcb::internAtom;
 
 bool onXWayland()
 {
-    return x11Connection() && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    return Xcb::connection() && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
 // The X screen the display names (":0.1" -> 1).
@@ -43,7 +28,7 @@ int screenNumber()
 // its own states at the mapping and keeps the ones it finds.
 void addSkipStates(QWidget* window)
 {
-    xcb_connection_t* connection = x11Connection();
+    xcb_connection_t* connection = Xcb::connection();
     if (!connection)
         return;
     const auto id = static_cast<xcb_window_t>(window->winId());
@@ -104,15 +89,14 @@ void preferCopiedPixels()
 
 QRect DesktopHints::workArea()
 {
-    xcb_connection_t* connection = x11Connection();
+    xcb_connection_t* connection = Xcb::connection();
     if (!connection)
         return {};
     const xcb_atom_t property = internAtom(connection, "_NET_WORKAREA");
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-    const xcb_get_property_cookie_t cookie =
-        xcb_get_property(connection, 0, root, property, XCB_ATOM_CARDINAL, 0, 4);
-    const std::unique_ptr<xcb_get_property_reply_t, decltype(&free)> reply(
-        xcb_get_property_reply(connection, cookie, nullptr), &free);
+    const xcb_window_t root = Xcb::rootOf(connection);
+    const auto reply =
+        Xcb::fetch(xcb_get_property_reply, connection,
+                   xcb_get_property(connection, 0, root, property, XCB_ATOM_CARDINAL, 0, 4));
     if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 16)
         return {};
     // The first desktop's area: x, y, width, height.
@@ -122,37 +106,33 @@ QRect DesktopHints::workArea()
 
 bool DesktopHints::isCompositing()
 {
-    xcb_connection_t* connection = x11Connection();
+    xcb_connection_t* connection = Xcb::connection();
     if (!connection || onXWayland())
         return true; // the Wayland compositor draws every window
     const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(screenNumber());
     const xcb_atom_t selection = internAtom(connection, name.constData());
-    const xcb_get_selection_owner_cookie_t cookie = xcb_get_selection_owner(connection, selection);
-    const std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&free)> owner(
-        xcb_get_selection_owner_reply(connection, cookie, nullptr), &free);
+    const auto owner = Xcb::fetch(xcb_get_selection_owner_reply, connection,
+                                  xcb_get_selection_owner(connection, selection));
     return owner && owner->owner != XCB_NONE;
 }
 
 void DesktopHints::QuietReshape::refresh()
 {
     m_reports = 0;
-    xcb_connection_t* connection = x11Connection();
+    xcb_connection_t* connection = Xcb::connection();
     if (!connection || !m_window->testAttribute(Qt::WA_WState_Created))
         return;
     const auto id = static_cast<xcb_window_t>(m_window->winId());
-    const std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&free)> attributes(
-        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, id),
-                                        nullptr),
-        &free);
-    if (attributes && (attributes->your_event_mask & XCB_EVENT_MASK_EXPOSURE))
-        m_reports = attributes->your_event_mask;
+    const std::optional<uint32_t> reports = Xcb::eventMask(connection, id);
+    if (reports && (*reports & XCB_EVENT_MASK_EXPOSURE))
+        m_reports = *reports;
 }
 
 // The requests go out in order on Qt's own connection, with the paint that
 // follows: the server makes the shape change while the reports are off.
 void DesktopHints::QuietReshape::run(const std::function<void()>& change) const
 {
-    xcb_connection_t* connection = x11Connection();
+    xcb_connection_t* connection = Xcb::connection();
     if (!connection || m_reports == 0) {
         change();
         return;

@@ -1,88 +1,32 @@
 #include "platform/FullScreenWatch.h"
+#include "platform/XcbHelpers.h"
 
 #include <QAbstractNativeEventFilter>
-#include <QGuiApplication>
-#include <QtGui/qguiapplication_platform.h>
 #include <algorithm>
-#include <memory>
-#include <optional>
-#include <xcb/xcb.h>
 
-namespace {
-
-template <typename T> using Reply = std::unique_ptr<T, decltype(&free)>;
-
-// The reply to a request about a window that may have gone meanwhile: its
-// error is dropped here rather than logged by Qt.
-template <typename T, typename Cookie>
-Reply<T> fetch(T* (*replyOf)(xcb_connection_t*, Cookie, xcb_generic_error_t**),
-               xcb_connection_t* connection, Cookie cookie)
-{
-    xcb_generic_error_t* error = nullptr;
-    Reply<T> reply(replyOf(connection, cookie, &error), &free);
-    free(error);
-    return reply;
-}
-
-xcb_atom_t internAtom(xcb_connection_t* connection, const char* name)
-{
-    const xcb_intern_atom_cookie_t cookie =
-        xcb_intern_atom(connection, 0, static_cast<uint16_t>(qstrlen(name)), name);
-    const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection, cookie, nullptr),
-                                               &free);
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
-
-xcb_connection_t* x11Connection()
-{
-    const auto* x11 =
-        qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr; // null: a test platform, native Wayland
-}
-
-// What this client hears from `window`; nothing when it is gone.
-std::optional<uint32_t> eventMask(xcb_connection_t* connection, xcb_window_t window)
-{
-    const auto attributes = fetch(xcb_get_window_attributes_reply, connection,
-                                  xcb_get_window_attributes(connection, window));
-    if (!attributes)
-        return std::nullopt;
-    return attributes->your_event_mask;
-}
-
-// A window may be gone by the time we ask; that is no error worth a word.
-void setEventMask(xcb_connection_t* connection, xcb_window_t window, uint32_t mask)
-{
-    const xcb_void_cookie_t cookie =
-        xcb_change_window_attributes_checked(connection, window, XCB_CW_EVENT_MASK, &mask);
-    free(xcb_request_check(connection, cookie));
-}
-
-} // namespace
+using Xcb::eventMask;
+using Xcb::fetch;
+using Xcb::internAtom;
+using Xcb::setEventMask;
 
 class FullScreenWatch::Backend : public QAbstractNativeEventFilter {
 public:
     Backend(FullScreenWatch& watch, xcb_connection_t* connection)
-        : m_watch(watch), m_connection(connection),
-          m_root(xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root),
+        : m_watch(watch), m_connection(connection), m_root(Xcb::rootOf(connection)),
           m_activeAtom(internAtom(connection, "_NET_ACTIVE_WINDOW")),
           m_stateAtom(internAtom(connection, "_NET_WM_STATE")),
           m_fullScreenAtom(internAtom(connection, "_NET_WM_STATE_FULLSCREEN"))
     {
         // Added to what Qt already hears from the root window.
-        if (const auto mask = eventMask(m_connection, m_root))
-            setEventMask(m_connection, m_root, *mask | XCB_EVENT_MASK_PROPERTY_CHANGE);
+        Xcb::hearProperties(m_connection, m_root);
         followActiveWindow();
     }
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override
     {
-        if (eventType != "xcb_generic_event_t")
+        const xcb_property_notify_event_t* change = Xcb::propertyChange(eventType, message);
+        if (!change)
             return false;
-        const auto* event = static_cast<const xcb_generic_event_t*>(message);
-        if ((event->response_type & ~0x80) != XCB_PROPERTY_NOTIFY)
-            return false;
-        const auto* change = static_cast<const xcb_property_notify_event_t*>(message);
         if (change->window == m_root && change->atom == m_activeAtom)
             followActiveWindow();
         else if (change->window == m_active && change->atom == m_stateAtom)
@@ -167,7 +111,7 @@ private:
 FullScreenWatch::FullScreenWatch(std::function<QRect()> monitor, QObject* parent)
     : QObject(parent), m_monitor(std::move(monitor))
 {
-    xcb_connection_t* connection = x11Connection();
+    xcb_connection_t* connection = Xcb::connection();
     if (!connection)
         return;
     m_backend = std::make_unique<Backend>(*this, connection);

@@ -33,15 +33,7 @@ xrandr --setmonitor right 640/169x800/212+640+0 none >/dev/null 2>&1
 mkdir -p "$E2E_WORK/home"
 export HOME="$E2E_WORK/home"
 start_program openbox --sm-disable
-cat >"$E2E_WORK/tint2rc" <<TINT
-panel_items = T
-panel_position = top center horizontal
-panel_size = 100% $panel_height
-panel_monitor = all
-strut_policy = follow_size
-taskbar_mode = single_desktop
-TINT
-start_program tint2 -c "$E2E_WORK/tint2rc"
+start_top_panel "$panel_height"
 sleep 1
 
 typed="$E2E_WORK/typed.txt"

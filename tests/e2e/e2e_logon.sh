@@ -54,14 +54,7 @@ strip_height() { window_geometry "$strip" | awk '{ print $4 }'; }
 check "the strip starts on the right monitor's top edge" test "$(strip_y)" = 0
 
 # --- a panel that starts after the tutor ------------------------------------
-cat >"$E2E_WORK/tint2rc" <<TINT
-panel_items = T
-panel_position = top center horizontal
-panel_size = 100% $PANEL
-panel_monitor = all
-strut_policy = follow_size
-TINT
-start_program tint2 -c "$E2E_WORK/tint2rc"
+start_top_panel "$PANEL"
 panel_reserved() { xprop -root _NET_WORKAREA 2>/dev/null | grep -q "= 0, $PANEL,"; }
 below_panel() { test "$(strip_y)" = "$PANEL"; }
 if poll 10 panel_reserved; then
@@ -94,7 +87,7 @@ check "with its monitor unplugged the whole strip is on the one left" poll 2 ins
 check "... and the parrot too" poll 2 inside_left "$parrot"
 screenshot logon-unplugged
 end_process "$tutor"
-pkill -f "tint2 -c $E2E_WORK/tint2rc"
+end_process "$PANEL_PID"
 end_process "$wm"
 
 # --- fluxbox ----------------------------------------------------------------

@@ -10,6 +10,7 @@
 #   start_xvfb [WxHxD]          a private X display on a free number (DISPLAY)
 #   start_session_bus           a private session bus (DBUS_SESSION_BUS_ADDRESS)
 #   start_program PROG [ARGS]   starts the program in the background (PROGRAM_PID)
+#   start_top_panel HEIGHT      a tint2 panel along the top, reserving its room (PANEL_PID)
 #   wait_for_window NAME [S]    prints the id of the mapped window titled NAME
 #   wait_for_no_window NAME [S] waits until no mapped window is titled NAME
 #   titled_exactly WID TITLE    whether WM_NAME and _NET_WM_NAME are both TITLE
@@ -150,6 +151,23 @@ start_program()
     "$@" >"$log" 2>&1 &
     PROGRAM_PID=$!
     E2E_PIDS+=("$PROGRAM_PID")
+}
+
+# A tint2 panel HEIGHT pixels high along the top of every monitor, with a
+# taskbar, that reserves its room; its process in PANEL_PID.
+start_top_panel()
+{
+    cat >"$E2E_WORK/tint2rc" <<TINT
+panel_items = T
+panel_position = top center horizontal
+panel_size = 100% $1
+panel_monitor = all
+strut_policy = follow_size
+taskbar_mode = single_desktop
+TINT
+    start_program tint2 -c "$E2E_WORK/tint2rc"
+    # shellcheck disable=SC2034 # read by the scripts that source this file
+    PANEL_PID=$PROGRAM_PID
 }
 
 program_log()
