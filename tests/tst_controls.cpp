@@ -79,10 +79,10 @@ private Q_SLOTS:
         rig.start();
         rig.finishWelcome();
         rig.strip.wakeCycle(); // the cycle armed, as the program runs it
-        const qint64 playingIcon = rig.tray.icon().cacheKey();
+        const qint64 playingIcon = rig.tray().icon().cacheKey();
         for (const QByteArray& word : words) {
             if (word == "click")
-                rig.tray.click();
+                rig.tray().click();
             else if (word.startsWith("tray_"))
                 rig.trayItem(word.constData())->trigger();
             else
@@ -93,8 +93,8 @@ private Q_SLOTS:
         QCOMPARE(rig.trayItem("tray_pause")->text(),
                  paused ? QStringLiteral("Res&ume") : QStringLiteral("&Pause"));
         // The panel shows it too, in the icon and its tooltip.
-        QCOMPARE(rig.tray.toolTip().startsWith("Paused"), paused);
-        QCOMPARE(rig.tray.icon().cacheKey() == playingIcon, !paused);
+        QCOMPARE(rig.tray().toolTip().startsWith("Paused"), paused);
+        QCOMPARE(rig.tray().icon().cacheKey() == playingIcon, !paused);
     }
 
     void repeatAndNext_data()
@@ -118,7 +118,7 @@ private Q_SLOTS:
         for (int i = 0; i < 30; ++i)
             rig.strip.advanceCycle();
         const QString italian = rig.strip.italian();
-        QCOMPARE(rig.tray.toolTip(), italian + '\n' + rig.strip.english());
+        QCOMPARE(rig.tray().toolTip(), italian + '\n' + rig.strip.english());
         rig.command("pause");
         if (how.startsWith("tray_"))
             rig.trayItem(how.constData())->trigger();
@@ -126,7 +126,7 @@ private Q_SLOTS:
             rig.command(how);
         QCOMPARE(rig.strip.italian() != italian, next);
         QCOMPARE(rig.strip.cycle().tick(), qint16(1));
-        QCOMPARE(rig.tray.toolTip().section('\n', 1),
+        QCOMPARE(rig.tray().toolTip().section('\n', 1),
                  rig.strip.italian() + '\n' + rig.strip.english());
         QVERIFY(rig.strip.isPaused()); // the learner's pause holds
     }

@@ -35,14 +35,14 @@ void TestVersion::versionWindow()
     StripRig rig;
     rig.desktop.screen = QRect(1280, 0, 1280, 800); // a second monitor
     rig.start();
-    QCOMPARE(rig.splash->pos(), QPoint(1280 + 573, 280)); // a little up and left of centre
-    for (int i = 0; i < 7; ++i)                           // mid-welcome
+    QCOMPARE(rig.tutor.splash()->pos(), QPoint(1280 + 573, 280)); // a little up and left of centre
+    for (int i = 0; i < 7; ++i)                                   // mid-welcome
         rig.strip.pointerTick();
     rig.timer("Timer5")->start();
     if (about)
         rig.menu.openAbout();
     QPointer<VersionWindow> window = about ? static_cast<VersionWindow*>(rig.menu.aboutWindow())
-                                           : static_cast<VersionWindow*>(rig.splash);
+                                           : static_cast<VersionWindow*>(rig.tutor.splash());
     QVERIFY(window->isVisible());
     QCOMPARE(window->windowTitle(), QStringLiteral("Version"));
     QCOMPARE(window->size(), QSize(210, 280));
