@@ -7,6 +7,7 @@
 #include "agent/ParrotWindow.h"
 #include "agent/PixelBlend.h"
 #include "agent/SpeechPace.h"
+#include "agent/SpeechWorker.h"
 #include "agent/WordBalloon.h"
 
 #include <QPainter>
@@ -447,6 +448,40 @@ private Q_SLOTS:
         rig.speech->fail();
         rig.parrot->Speak(QStringLiteral("Sei"));
         QCOMPARE(rig.speech->said.last(), QStringLiteral("Sei"));
+    }
+
+    // A voice the engine refuses is never used: silence rather than the
+    // Italian sentence in whatever voice the engine had before.
+    void refusedVoiceStaysSilent_data()
+    {
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("accepted") << true;
+        QTest::newRow("refused") << false;
+    }
+    void refusedVoiceStaysSilent()
+    {
+        QFETCH(bool, accepted);
+        struct Engine : SpeechEngine {
+            using SpeechEngine::SpeechEngine;
+            State state() const override { return State::Ready; }
+            QList<QLocale> locales() const override { return {QLocale("it_IT")}; }
+            bool setLocale(const QLocale&) override { return accepts; }
+            void setRate(double) override {}
+            void say(const QString& text) override { said << text; }
+            void stop() override {}
+            bool accepts = true;
+            QStringList said;
+        };
+        Engine* engine = nullptr;
+        SpeechWorker worker([&engine, accepted](QObject* parent) {
+            engine = new Engine(parent);
+            engine->accepts = accepted;
+            return engine;
+        });
+        worker.startEngine();
+        worker.setLocale(QLocale("it_IT"));
+        worker.say(kItalian);
+        QCOMPARE(engine->said, accepted ? QStringList{kItalian} : QStringList());
     }
 
     void speechPace_data()
