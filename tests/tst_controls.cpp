@@ -186,9 +186,10 @@ private Q_SLOTS:
         StripRig rig;
         rig.start();
         rig.finishWelcome();
+        rig.log.clear();
         rig.controls.setScreenSaverActive(true);
-        QVERIFY(rig.strip.isPaused());
-        QVERIFY(rig.strip.isVisible());
+        QVERIFY(rig.strip.isPaused() && rig.strip.isVisible());
+        QCOMPARE(rig.log, QStringList{"Stop"}); // the parrot falls silent at once
         QCOMPARE(rig.trayItem("tray_pause")->text(), QStringLiteral("&Pause"));
         rig.command("toggle-pause"); // pauses: the screen saver's hold is not the learner's
         rig.controls.setScreenSaverActive(false);

@@ -75,6 +75,8 @@ private Q_SLOTS:
         QCOMPARE(rig.label("Label1")->text(), line);
         QCOMPARE(rig.strip.isVisible(), state != "starting");
         QCOMPARE(rig.splashShown(), state == "starting");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(rig.tutor.splash() != nullptr, state == "starting"); // let go, not just hidden
         QCOMPARE(rig.timer("Timer5")->isActive(), state == "playing");
     }
 
