@@ -81,9 +81,10 @@ private Q_SLOTS:
         QFETCH(bool, next);
         StripRig rig(StripRig::kInSequence);
         rig.start();
-        rig.state.repeats = 1;
+        // Next in the pair's first of two repetitions; Repeat once its one is over.
+        rig.state.repeats = next ? 2 : 1;
         rig.finishWelcome();
-        for (int i = 0; i < 82; ++i) // one whole cycle: the pair's one repetition is over
+        for (int i = 0; i < (next ? 30 : 82); ++i) // 82: one whole cycle
             rig.strip.advanceCycle();
         const QString italian = rig.strip.italian();
         QCOMPARE(rig.tray().toolTip(), italian + '\n' + rig.strip.english());
