@@ -61,40 +61,11 @@ private Q_SLOTS:
         QCOMPARE(request.error.isEmpty(), action != Action::Misused);
     }
 
-    void words_data()
-    {
-        QTest::addColumn<Command>("command");
-        QTest::addColumn<QByteArray>("word");
-        QTest::newRow("pause") << Command::Pause << QByteArray("pause");
-        QTest::newRow("resume") << Command::Resume << QByteArray("resume");
-        QTest::newRow("toggle-pause") << Command::TogglePause << QByteArray("toggle-pause");
-        QTest::newRow("repeat") << Command::Repeat << QByteArray("repeat");
-        QTest::newRow("next") << Command::Next << QByteArray("next");
-        QTest::newRow("quit") << Command::Quit << QByteArray("quit");
-    }
-    // Each command is its option with "--" before its word, crosses the
-    // channel as its word and back; the usage names its option, and the
-    // message for no copy its word.
-    void words()
-    {
-        QFETCH(Command, command);
-        QFETCH(QByteArray, word);
-        const CommandLine::Request request = CommandLine::parse({"--" + QString::fromLatin1(word)});
-        QVERIFY(request.action == Action::Send && request.command == command);
-        QCOMPARE(CommandLine::wordFor(command), word);
-        QCOMPARE(CommandLine::commandFor(word), std::optional<Command>(command));
-        QVERIFY(CommandLine::usage().contains("--" + QString::fromLatin1(word) + ' '));
-        QCOMPARE(CommandLine::noRunningCopy(command),
-                 "quorvel: no running copy to " + QString::fromLatin1(word) + '\n');
-    }
-
     void unknownWords()
     {
         for (const QByteArray word : {"", "activate", "PAUSE", "pause ", "--pause"})
             QVERIFY2(!CommandLine::commandFor(word), word.constData());
     }
-
-    void version() { QCOMPARE(CommandLine::versionText(), "Quorvel " QUORVEL_VERSION "\n"); }
 };
 
 QTEST_APPLESS_MAIN(TestCommandLine)

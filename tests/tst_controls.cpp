@@ -1,16 +1,13 @@
 #include "StripRig.h"
 #include "UnexpectedWarnings.h"
-#include "platform/FullScreenWatch.h"
 #include "platform/ScreenSaverWatch.h"
-#include "strip/PauseReasons.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDir>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
-
-using Reason = PauseReasons::Reason;
 
 // The learner's controls outside the strip's menu: the tray, a later start's
 // commands, the screen saver and full-screen windows.
@@ -23,37 +20,6 @@ private Q_SLOTS:
     void initTestCase()
     {
         qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/quorvel-test-bus");
-    }
-
-    void reasonsStayApart_data()
-    {
-        QTest::addColumn<QList<int>>("steps"); // +reason sets it, -reason clears it
-        QTest::addColumn<bool>("paused");
-        QTest::addColumn<bool>("hidden");
-        const int learner = int(Reason::Learner);
-        const int saver = int(Reason::ScreenSaver);
-        const int full = int(Reason::FullScreen);
-        QTest::newRow("screen saver") << QList<int>{saver} << true << false;
-        QTest::newRow("full screen") << QList<int>{full} << true << true;
-        QTest::newRow("learner through the screen saver")
-            << QList<int>{learner, saver, -saver} << true << false;
-        QTest::newRow("resumed under the screen saver")
-            << QList<int>{saver, learner, -learner} << true << false;
-        QTest::newRow("all, then all gone")
-            << QList<int>{learner, saver, full, -full, -saver, -learner} << false << false;
-        QTest::newRow("full screen outlasts the screen saver")
-            << QList<int>{full, saver, -saver} << true << true;
-    }
-    void reasonsStayApart()
-    {
-        QFETCH(QList<int>, steps);
-        QFETCH(bool, paused);
-        QFETCH(bool, hidden);
-        PauseReasons reasons;
-        for (int step : steps)
-            reasons.set(Reason(std::abs(step)), step > 0);
-        QCOMPARE(reasons.paused(), paused);
-        QCOMPARE(reasons.hidden(), hidden);
     }
 
     // A later start's word, or the tray, reaches the strip.
@@ -79,10 +45,10 @@ private Q_SLOTS:
         rig.start();
         rig.finishWelcome();
         rig.strip.wakeCycle(); // the cycle armed, as the program runs it
-        const qint64 playingIcon = rig.tray.icon().cacheKey();
+        const qint64 playingIcon = rig.tray().icon().cacheKey();
         for (const QByteArray& word : words) {
             if (word == "click")
-                rig.tray.click();
+                rig.tray().click();
             else if (word.startsWith("tray_"))
                 rig.trayItem(word.constData())->trigger();
             else
@@ -93,8 +59,8 @@ private Q_SLOTS:
         QCOMPARE(rig.trayItem("tray_pause")->text(),
                  paused ? QStringLiteral("Res&ume") : QStringLiteral("&Pause"));
         // The panel shows it too, in the icon and its tooltip.
-        QCOMPARE(rig.tray.toolTip().startsWith("Paused"), paused);
-        QCOMPARE(rig.tray.icon().cacheKey() == playingIcon, !paused);
+        QCOMPARE(rig.tray().toolTip().startsWith("Paused"), paused);
+        QCOMPARE(rig.tray().icon().cacheKey() == playingIcon, !paused);
     }
 
     void repeatAndNext_data()
@@ -107,18 +73,21 @@ private Q_SLOTS:
         QTest::newRow("tray Repeat") << QByteArray("tray_repeat") << false;
     }
     // Next shows another pair at once, Repeat the same one from its first
-    // line; the tray's tooltip shows the pair on show.
+    // line, even once its repetitions are over; the tray's tooltip shows the
+    // pair on show.
     void repeatAndNext()
     {
         QFETCH(QByteArray, how);
         QFETCH(bool, next);
-        StripRig rig({{"rd", "1"}, {"guage", "0"}, {"guagen", "10101"}});
+        StripRig rig(StripRig::kInSequence);
         rig.start();
+        // Next in the pair's first of two repetitions; Repeat once its one is over.
+        rig.state.repeats = next ? 2 : 1;
         rig.finishWelcome();
-        for (int i = 0; i < 30; ++i)
+        for (int i = 0; i < (next ? 30 : 82); ++i) // 82: one whole cycle
             rig.strip.advanceCycle();
         const QString italian = rig.strip.italian();
-        QCOMPARE(rig.tray.toolTip(), italian + '\n' + rig.strip.english());
+        QCOMPARE(rig.tray().toolTip(), italian + '\n' + rig.strip.english());
         rig.command("pause");
         if (how.startsWith("tray_"))
             rig.trayItem(how.constData())->trigger();
@@ -126,12 +95,12 @@ private Q_SLOTS:
             rig.command(how);
         QCOMPARE(rig.strip.italian() != italian, next);
         QCOMPARE(rig.strip.cycle().tick(), qint16(1));
-        QCOMPARE(rig.tray.toolTip().section('\n', 1),
+        QCOMPARE(rig.tray().toolTip().section('\n', 1),
                  rig.strip.italian() + '\n' + rig.strip.english());
         QVERIFY(rig.strip.isPaused()); // the learner's pause holds
     }
 
-    // --quit is Exit: it saves what Exit saves.
+    // --quit is Exit: it saves what Exit saves, and the program ends.
     void quitIsExit()
     {
         StripRig rig;
@@ -143,6 +112,12 @@ private Q_SLOTS:
         QVERIFY(rig.log.contains("write:left"));
         rig.trayItem("tray_exit")->trigger();
         QCOMPARE(rig.exits, 2);
+        // A save that fails ends once its message is closed; a second Exit at once.
+        QVERIFY(QFile::remove(rig.env.settingsFile()) && QDir().mkdir(rig.env.settingsFile()));
+        rig.command("quit");
+        QCOMPARE(rig.exits, 2);
+        rig.command("quit");
+        QCOMPARE(rig.exits, 3);
     }
 
     void speechSpeed_data()
@@ -172,6 +147,7 @@ private Q_SLOTS:
         for (const char* name : {"tray_slower", "tray_normal", "tray_faster"})
             QCOMPARE(rig.trayItem(name)->isChecked(), checkedBefore == name);
         rig.log.clear();
+        rig.controls.setSpeechSpeed(400); // beyond the parrot: not taken
         rig.trayItem(item.constData())->trigger();
         QCOMPARE(rig.log, QStringList{"write:sspeed"});
         QFile file(rig.env.settingsFile()); // on the disk at once
@@ -204,45 +180,6 @@ private Q_SLOTS:
         QCOMPARE(rig.state.readAloud, qint16(1));
     }
 
-    void fullScreen_data()
-    {
-        QTest::addColumn<bool>("readAloud");
-        QTest::addColumn<bool>("switchMeanwhile"); // reading aloud switched while hidden
-        QTest::newRow("reading aloud") << true << false;
-        QTest::newRow("silent") << false << false;
-        QTest::newRow("reading aloud, switched off meanwhile") << true << true;
-        QTest::newRow("silent, switched on meanwhile") << false << true;
-    }
-    // Full screen hides the strip and the parrot and pauses; they come back
-    // as the learner left them, reading aloud included.
-    void fullScreen()
-    {
-        QFETCH(bool, readAloud);
-        QFETCH(bool, switchMeanwhile);
-        StripRig rig;
-        rig.start();
-        rig.finishWelcome();
-        QVERIFY(rig.strip.isVisible());
-        if (!readAloud)
-            rig.item("mnu_hlp")->trigger();
-        rig.log.clear();
-        rig.controls.setFullScreen(true);
-        QVERIFY(!rig.strip.isVisible());
-        QVERIFY(rig.strip.isPaused());
-        if (switchMeanwhile)
-            rig.item("mnu_hlp")->trigger();
-        const bool readingAfter = readAloud != switchMeanwhile;
-        rig.controls.setFullScreen(false);
-        QVERIFY(rig.strip.isVisible());
-        QVERIFY(!rig.strip.isPaused());
-        QStringList expected{"Stop"};
-        if (readAloud)
-            expected << "Hide";
-        if (readingAfter)
-            expected << "Show";
-        QCOMPARE(rig.log, expected);
-    }
-
     // The screen saver pauses without hiding; a pause the learner chose
     // outlasts it.
     void screenSaverKeepsTheLearnersPause()
@@ -250,11 +187,12 @@ private Q_SLOTS:
         StripRig rig;
         rig.start();
         rig.finishWelcome();
+        rig.log.clear();
         rig.controls.setScreenSaverActive(true);
-        QVERIFY(rig.strip.isPaused());
-        QVERIFY(rig.strip.isVisible());
+        QVERIFY(rig.strip.isPaused() && rig.strip.isVisible());
+        QCOMPARE(rig.log, QStringList{"Stop"}); // the parrot falls silent at once
         QCOMPARE(rig.trayItem("tray_pause")->text(), QStringLiteral("&Pause"));
-        rig.command("pause");
+        rig.command("toggle-pause"); // pauses: the screen saver's hold is not the learner's
         rig.controls.setScreenSaverActive(false);
         QVERIFY(rig.strip.isPaused());
         rig.command("resume");
@@ -263,11 +201,15 @@ private Q_SLOTS:
     }
 
     // Full screen during the welcome: the strip does not pop up meanwhile,
-    // and comes once it is over.
+    // nor before the welcome would bring it, and comes once both are over.
     void fullScreenDuringTheWelcome()
     {
         StripRig rig;
         rig.start();
+        rig.controls.setFullScreen(true);
+        rig.strip.pointerTick();
+        rig.controls.setFullScreen(false);
+        QVERIFY(!rig.strip.isVisible());
         rig.controls.setFullScreen(true);
         rig.finishWelcome();
         QVERIFY(!rig.strip.isVisible());
@@ -339,18 +281,6 @@ private Q_SLOTS:
         QDBusConnection::disconnectFromBus("logind");
         daemon.kill();
         daemon.waitForFinished();
-    }
-
-    // Without a session bus or an X11 display the watchers just say nothing.
-    void watchersWithoutADesktop()
-    {
-        const QDBusConnection none =
-            QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent"), "none");
-        const ScreenSaverWatch screenSaver(none, none, "2");
-        QVERIFY(!screenSaver.isWatching());
-        const FullScreenWatch fullScreen([] { return QRect(0, 0, 1024, 768); });
-        QVERIFY(!fullScreen.isWatching());
-        QVERIFY(!fullScreen.isFullScreen());
     }
 };
 

@@ -2,6 +2,7 @@
 #include "UnexpectedWarnings.h"
 #include "strip/StripPicture.h"
 
+#include <QMouseEvent>
 #include <QTest>
 
 class TestDrag : public QObject {
@@ -78,6 +79,11 @@ void TestDrag::drag()
     QCOMPARE(form.windowRect(), pinned);
     QVERIFY(form.isFullHeight());
     QVERIFY(rig.log.isEmpty()); // nothing saved, the parrot stays put
+    // The second press of a quick double click takes hold as the first does.
+    QMouseEvent again(QEvent::MouseButtonDblClick, QPointF(1, 1),
+                      handle->mapToGlobal(QPointF(1, 1)), held, held, Qt::NoModifier);
+    QCoreApplication::sendEvent(handle, &again);
+    QVERIFY(form.isDragging());
 }
 
 // Dropped on another monitor, the strip stays there, on that monitor's top
@@ -96,6 +102,9 @@ void TestDrag::toTheSecondMonitor()
     QTest::mouseRelease(handle, Qt::LeftButton);
     QCOMPARE(rig.strip.windowRect(), QRect(1650, 24, 477, 23));
     QCOMPARE(rig.strip.leftTwips(), 1650 * 15.0); // in desktop coordinates
+    QCOMPARE(rig.desktop.screenGeometry(), second);
+    // Below every monitor, a point goes to the one whose columns hold it.
+    rig.desktop.setStripPoint({second.right(), 900});
     QCOMPARE(rig.desktop.screenGeometry(), second);
 }
 

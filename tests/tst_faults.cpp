@@ -5,7 +5,6 @@
 #include "agent/AgentControl.h"
 #include "content/Corpus.h"
 #include "playback/PairSource.h"
-#include "settings/Autostart.h"
 #include "settings/ProblemReport.h"
 #include "settings/SettingKeys.h"
 #include "settings/SettingsStore.h"
@@ -14,16 +13,12 @@
 #include <QDir>
 #include <QTest>
 #include <QTimer>
-#include <csignal>
 #include <stdexcept>
-#include <sys/resource.h>
-#include <sys/stat.h>
 
 namespace {
 
 using Values = QMap<QString, int>;
 enum Obstacle { NoObstacle, DirectoryInPlace, FolderBelowFile, ForeignContent };
-enum Place { Plain, Link, Pipe, NoPermission };
 
 QByteArray fileBytes(const QString& path)
 {
@@ -144,111 +139,6 @@ private Q_SLOTS:
         const QString text = QString::fromUtf8(fileBytes(file));
         for (const QString& line : afterExit.split(QLatin1Char(' '), Qt::SkipEmptyParts))
             QVERIFY2(text.contains(QLatin1Char('\n') + line + QLatin1Char('\n')), qPrintable(line));
-    }
-
-    void foreignFileIsKept_data()
-    {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<int>("place");
-        QTest::addColumn<QString>("reason"); // said in the message
-
-        QTest::newRow("UTF-16") << QByteArray("\xff\xfe[\0I\0t\0]\0\n\0", 12) << int(Plain)
-                                << "UTF-16";
-        QTest::newRow("binary") << QByteArray("\x7f"
-                                              "ELF\x02\x01\x01\0\0\0",
-                                              10)
-                                << int(Plain) << "binary";
-        QTest::newRow("not UTF-8")
-            << QByteArray("[Italian]\nxxx=1\nn=7\nnote=caff\xe8\n") << int(Plain) << "UTF-8";
-        QTest::newRow("link to a script")
-            << QByteArray("#!/bin/sh\nexec other --daemon\n") << int(Link) << "line 2";
-        QTest::newRow("link to another INI")
-            << QByteArray("[Desktop Entry]\nName=Other\nExec=other\n") << int(Link) << "[Italian]";
-        QTest::newRow("named pipe") << QByteArray() << int(Pipe) << "named pipe";
-        QTest::newRow("no permission")
-            << QByteArray("[Italian]\nxxx=1\nn=7\n") << int(NoPermission) << "permission";
-    }
-
-    // A file the tutor cannot read as its own is said once and never written
-    // over, whatever it is; the tutor plays with first-run values.
-    void foreignFileIsKept()
-    {
-        QFETCH(QByteArray, content);
-        QFETCH(int, place);
-        QFETCH(QString, reason);
-        TestEnvironment env;
-        const QString file = env.settingsFile();
-        const QString real = place == Link ? env.configHome() + "/other.conf" : file;
-        if (place == Pipe) {
-            QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
-        } else {
-            QFile seed(real);
-            QVERIFY(seed.open(QIODevice::WriteOnly) && seed.write(content) == content.size());
-        }
-        if (place == Link)
-            QVERIFY(QFile::link(real, file));
-        if (place == NoPermission && QFile(file).setPermissions({}) && QFileInfo(file).isReadable())
-            QSKIP("the file system lets this user read any file (root)");
-
-        QStringList problems;
-        ProblemReport report([&problems](const QString& text) { problems << text; });
-        SettingsStore store;
-        store.setProblemReport(&report);
-        PlaybackState state;
-        store.loadSettings(state, 1024 * 15.0); // a pipe would block here
-        QCOMPARE(state.repeats, qint16(2));
-        store.saveSettings(state);
-        store.saveExitSettings(state, 4320);
-        QVERIFY(!store.flush());
-        QCOMPARE(problems.size(), 1);
-        QVERIFY2(problems.first().contains(file) && problems.first().contains(reason),
-                 qPrintable(problems.first()));
-
-        QCOMPARE(QFileInfo(file).isSymLink(), place == Link);
-        QCOMPARE(QFileInfo(file).isFile(), place != Pipe);
-        QFile(real).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-        QFile kept(real);
-        QVERIFY(place == Pipe || (kept.open(QIODevice::ReadOnly) && kept.readAll() == content));
-        QCOMPARE(QDir(env.configHome()).entryList(QDir::Files | QDir::System).size(),
-                 place == Link ? 2 : 1); // no temporary file left
-    }
-
-    // A write that fails (here at a file-size limit, as on a full disk) leaves
-    // the old settings and log-on entry as they were, and says why.
-    void failedWriteKeepsTheFiles()
-    {
-        TestEnvironment env;
-        QStringList problems;
-        ProblemReport report([&problems](const QString& text) { problems << text; });
-        SettingsStore store;
-        store.setProblemReport(&report);
-        PlaybackState state;
-        store.loadSettings(state, 1024 * 15.0);
-        QCOMPARE(Autostart::enable("/opt/quorvel"), QString());
-        const QByteArray settings = fileBytes(env.settingsFile());
-        const QByteArray entry = fileBytes(Autostart::location());
-
-        struct rlimit old = {};
-        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &old), 0);
-        const struct rlimit small = {16, old.rlim_max};
-        const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
-        state.repeats = 9;
-        store.saveSettings(state);
-        const bool saved = store.flush();
-        const QString entryProblem = Autostart::enable("/opt/moved/quorvel");
-        ::setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, previous);
-
-        QVERIFY(!saved && !entryProblem.isEmpty());
-        QCOMPARE(fileBytes(env.settingsFile()), settings);
-        QCOMPARE(fileBytes(Autostart::location()), entry);
-        QCOMPARE(problems.size(), 1);
-        QVERIFY(problems.first().contains(env.settingsFile()) &&
-                problems.first().contains("limit"));
-        QCOMPARE(QDir(env.configHome()).entryList(QDir::Files).size(), 1);
-        QVERIFY(store.flush()); // the way is clear again: the change is kept
-        QVERIFY(fileBytes(env.settingsFile()).contains("\nn=9\n"));
     }
 };
 

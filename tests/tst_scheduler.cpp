@@ -36,6 +36,7 @@ private Q_SLOTS:
         QTest::newRow("topic 10 line 0") << 10 << 11000 << 11001 << 11002;
         QTest::newRow("topic max 16-bit") << 9 << 32767 << 10901 << 10902;
         QTest::newRow("bad topic plays course") << 327 << 10203 << 10203 << 10204;
+        QTest::newRow("entire last line of a page") << 0 << 10228 << 10228 << 10229;
         QTest::newRow("entire line 29") << 0 << 10129 << 10201 << 10202;
         QTest::newRow("entire line 0") << 0 << 11000 << 11001 << 11002;
         QTest::newRow("entire after 11928") << 0 << 11929 << 10101 << 10102;

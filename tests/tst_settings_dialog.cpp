@@ -6,15 +6,12 @@
 #include "ui/RowCaption.h"
 #include "ui/SettingsDialog.h"
 
-#include <QAccessible>
-#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QStyleOption>
 #include <QTest>
 
 namespace {
@@ -221,122 +218,6 @@ private Q_SLOTS:
                 ++line;
             QVERIFY(at.top() > line + 1);
         }
-        h.close();
-    }
-
-    void fitsBelowTheStrip_data()
-    {
-        QTest::addColumn<QRect>("screen");
-        QTest::addColumn<QRect>("available");
-        QTest::newRow("1280x720 at 200%") << QRect(0, 0, 640, 360) << QRect(0, 0, 640, 360);
-        QTest::newRow("and a top panel") << QRect(0, 0, 640, 360) << QRect(0, 24, 640, 336);
-    }
-    // Too small a screen for the layout: the dialog, title bar included, is
-    // made smaller to fit below the strip, its controls with it.
-    void fitsBelowTheStrip()
-    {
-        QFETCH(QRect, screen);
-        QFETCH(QRect, available);
-        Harness h;
-        h.rig.desktop.screen = screen;
-        h.rig.desktop.available = available;
-        SettingsDialog& d = h.open();
-        const QRect below = available.adjusted(0, 23, 0, 0); // the strip is 340 twips
-        QCOMPARE(SettingsDialog::room(h.rig.desktop), below);
-        const QRect framed(d.pos(), QSize(d.width(), d.height() + d.titleBarHeight()));
-        QVERIFY(below.contains(framed));
-        QVERIFY(h.check(1)->geometry().bottom() <= d.rect().bottom()); // the lowest control
-        h.close();
-    }
-
-    // Every control that takes the keys tells a screen reader what it is, and
-    // the style's circle or box is drawn whole inside its button.
-    void everyControl()
-    {
-        Harness h;
-        h.open();
-        int buttons = 0;
-        for (QWidget* w : h.dialog->findChildren<QWidget*>()) {
-            if (w->focusPolicy() == Qt::NoFocus)
-                continue;
-            const QByteArray name = w->objectName().toUtf8();
-            QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w);
-            QVERIFY2(face && !face->text(QAccessible::Name).trimmed().isEmpty(), name);
-            auto* button = qobject_cast<QAbstractButton*>(w);
-            if (!button)
-                continue;
-            ++buttons;
-            QStyleOptionButton option;
-            option.initFrom(button);
-            const QRect indicator = button->style()->subElementRect(
-                qobject_cast<QRadioButton*>(button) ? QStyle::SE_RadioButtonIndicator
-                                                    : QStyle::SE_CheckBoxIndicator,
-                &option, button);
-            QVERIFY2(button->rect().contains(indicator), name);
-        }
-        QCOMPARE(buttons, Topics::kCount + 2 + 2 + 4);
-        const QMap<QString, QString> rows{
-            {"Text1_0", "Per sentence play, times"}, {"VScroll1", "Per sentence play, times"},
-            {"Text1_1", "Italian display, seconds"}, {"VScroll2", "Italian display, seconds"},
-            {"Text1_2", "English display, seconds"}, {"VScroll3", "English display, seconds"}};
-        for (auto [name, said] : rows.asKeyValueRange())
-            QCOMPARE(
-                QAccessible::queryAccessibleInterface(h.control(name))->text(QAccessible::Name),
-                said);
-        h.close();
-    }
-
-    // A row's words keep at least a blank's width from its box and bar and
-    // from the check box on its line; "English Display" has its letters
-    // drawn a little closer for it.
-    void captionClear()
-    {
-        Harness h;
-        h.open();
-        const char* rows[][4]{{"Label1", "Text1_0", "VScroll1", "Check4"},
-                              {"Label2", "Text1_1", "VScroll2", "Check3"},
-                              {"Label3", "Text1_2", "VScroll3", "Check5"}};
-        for (const auto& [caption, box, bar, check] : rows) {
-            const auto* words = h.control<RowCaption>(caption);
-            QCOMPARE(words->text().simplified(), words->head() + ' ' + words->tail());
-            const QFontMetrics metrics(words->font());
-            const int blank = metrics.horizontalAdvance(' ');
-            const int tailStart = words->x() + words->tailLeft();
-            const QRect number = h.control(box)->geometry().united(h.control(bar)->geometry());
-            const int head = QFontMetrics(words->headFont()).horizontalAdvance(words->head());
-            QVERIFY2(words->x() + head + blank <= number.left(), caption);
-            QVERIFY2(number.right() + 1 + blank <= tailStart, caption);
-            QVERIFY2(tailStart + metrics.horizontalAdvance(words->tail()) + blank <=
-                         h.control(check)->x(),
-                     caption);
-        }
-        h.close();
-    }
-
-    // The first focus is on the chosen topic: a Space typed first cannot
-    // change it by accident.
-    void firstFocus()
-    {
-        Harness h;
-        for (const int topic : {1, 9, 0}) { // the first run's, Ordering drinks, Entire
-            h.state.topic = qint16(topic);
-            QApplication::setActiveWindow(&h.open());
-            QCOMPARE(QApplication::focusWidget(), h.option(1, topic));
-            h.close();
-        }
-    }
-
-    // Tabbed to, a bar shows that it has the keys.
-    void barShowsFocus()
-    {
-        Harness h;
-        QApplication::setActiveWindow(&h.open());
-        QScrollBar* bar = h.bar(2);
-        const QImage plain = bar->grab().toImage();
-        h.bar(1)->setFocus();
-        QTest::keyClick(h.bar(1), Qt::Key_Tab);
-        QVERIFY(bar->hasFocus());
-        QVERIFY(bar->grab().toImage() != plain);
         h.close();
     }
 

@@ -2,19 +2,11 @@
 #include "UnexpectedWarnings.h"
 #include "agent/WordBalloon.h"
 #include "platform/ProductInfo.h"
-#include "platform/Twips.h"
-#include "strip/CaptionLine.h"
-#include "strip/StripOutline.h"
-#include "strip/StripPicture.h"
+#include "strip/LineFit.h"
 #include "ui/AboutWindow.h"
-#include "ui/SettingsDialog.h"
 
 #include <QAccessible>
-#include <QApplication>
-#include <QCheckBox>
 #include <QLabel>
-#include <QMouseEvent>
-#include <QRegularExpression>
 #include <QTest>
 
 namespace {
@@ -29,23 +21,6 @@ struct RepaintCounter : QObject {
     }
 };
 
-// A label as the strip sets its lines up: white words on black.
-template <typename Label> QImage drawnLine(const QString& text, const QFont& font)
-{
-    Label label;
-    label.setTextFormat(Qt::PlainText);
-    label.setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    label.setFont(font);
-    QPalette palette = label.palette();
-    palette.setColor(QPalette::WindowText, Qt::white);
-    palette.setColor(QPalette::Window, Qt::black);
-    label.setPalette(palette);
-    label.setAutoFillBackground(true);
-    label.setText(text);
-    label.resize(600, 19);
-    return label.grab().toImage();
-}
-
 } // namespace
 
 class TestStrip : public QObject {
@@ -53,63 +28,6 @@ class TestStrip : public QObject {
 
 private Q_SLOTS:
     void init() { failOnUnexpectedWarnings(); }
-    // The lines lay their words out once and then only move them; wherever
-    // the blanks before the words put them, they look as a plain label's.
-    void captionLineLooksLikeALabel_data()
-    {
-        QTest::addColumn<int>("blanks");
-        QTest::addColumn<QString>("words");
-        QTest::addColumn<double>("points");
-        QTest::newRow("no blank") << 0 << "Buongiorno, signora!" << 10.5;
-        QTest::newRow("one blank, kerned T") << 1 << "Tavolo per due, grazie." << 10.5;
-        QTest::newRow("scrolling, A") << 17 << "Avete una camera libera?" << 10.5;
-        QTest::newRow("scroll starts") << 36 << "Volentieri." << 10.5;
-        QTest::newRow("accent, fitted smaller") << 1 << "È tutto? Sì, è tutto." << 8.0;
-        QTest::newRow("welcome") << 30 << "Welcome to use Quorvel." << 9.5;
-    }
-    void captionLineLooksLikeALabel()
-    {
-        QFETCH(int, blanks);
-        QFETCH(QString, words);
-        QFETCH(double, points);
-        QFont font({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
-        font.setPointSizeF(points);
-        const QString text = QString(blanks, QLatin1Char(' ')) + words;
-        const QImage line = drawnLine<CaptionLine>(text, font);
-        QCOMPARE(line, drawnLine<QLabel>(text, font));
-        QVERIFY(line != drawnLine<QLabel>(QString(), font)); // the words are drawn
-    }
-
-    // The outline skips repaints of its inside, never one that reaches its box.
-    void outlineDrawsItsBox()
-    {
-        StripOutline outline;
-        outline.setFrameStyle(QFrame::Box | QFrame::Plain);
-        QPalette palette = outline.palette();
-        palette.setColor(QPalette::WindowText, Qt::red);
-        outline.setPalette(palette);
-        outline.resize(100, 20);
-        QImage image(outline.size(), QImage::Format_ARGB32);
-        image.fill(Qt::transparent);
-        // Only a corner of the top edge is due: it lands at the image's origin.
-        outline.render(&image, QPoint(), QRegion(40, 0, 2, 2), QWidget::DrawChildren);
-        QCOMPARE(image.pixelColor(0, 0), QColor(Qt::red));
-        QCOMPARE(image.pixelColor(1, 1), QColor(Qt::transparent));
-
-        // Whole, it is the box a plain frame draws.
-        QFrame frame;
-        frame.setFrameStyle(QFrame::Box | QFrame::Plain);
-        frame.setPalette(palette);
-        frame.resize(outline.size());
-        const auto drawn = [](QWidget& widget) {
-            QImage whole(widget.size(), QImage::Format_ARGB32);
-            whole.fill(Qt::transparent);
-            widget.render(&whole, QPoint(), QRegion(), QWidget::DrawChildren);
-            return whole;
-        };
-        QCOMPARE(drawn(outline), drawn(frame));
-    }
-
     void startup_data()
     {
         QTest::addColumn<StripRig::Stored>("stored"); // empty: the first run
@@ -157,6 +75,8 @@ private Q_SLOTS:
         QCOMPARE(rig.label("Label1")->text(), line);
         QCOMPARE(rig.strip.isVisible(), state != "starting");
         QCOMPARE(rig.splashShown(), state == "starting");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(rig.tutor.splash() != nullptr, state == "starting"); // let go, not just hidden
         QCOMPARE(rig.timer("Timer5")->isActive(), state == "playing");
     }
 
@@ -205,7 +125,8 @@ private Q_SLOTS:
         QCOMPARE(rig.keepClear, strip);
         // ... and of the open menu below it, until it goes.
         rig.menu.popup(strip.topRight());
-        QVERIFY(rig.keepClear.contains(rig.menu.menu()->geometry()));
+        QVERIFY(rig.keepClear.contains(rig.menu.menu()->geometry()) &&
+                rig.keepClear.contains(strip));
         rig.menu.menu()->hide();
         QCOMPARE(rig.keepClear, strip);
         // The menu picture's end, 7110 twips in, is on the strip's monitor.
@@ -232,7 +153,7 @@ private Q_SLOTS:
         QFETCH(int, readAloud);
         QFETCH(int, repeats);
 
-        StripRig rig({{"rd", "1"}, {"guage", "0"}, {"guagen", "10101"}});
+        StripRig rig(StripRig::kInSequence);
         rig.start();
         CaptionStrip& form = rig.strip;
         rig.state.languageOrder = qint16(order);
@@ -269,6 +190,7 @@ private Q_SLOTS:
                          rig.label("Label2")->text() == " " + form.english(),
                      c >= englishFrom && c <= englishTo);
             QCOMPARE(rig.state.nextSentence, 10102 + (t - 1) / 82 / repeats);
+            QCOMPARE(rig.label("Label1")->toolTip(), form.italian()); // in sequence only
             // The Italian line is spoken (if read aloud, at the stored pace) and
             // waved at; English never.
             const QStringList said{"Pace:150", "Speak:" + form.italian(), "Play:Wave"};
@@ -294,85 +216,10 @@ private Q_SLOTS:
         QCOMPARE(rig.speech->said, QStringList{spoken});
         QCOMPARE(rig.strip.italian(), written);
         QCOMPARE(rig.label("Label1")->toolTip(), written);
-        QCOMPARE(rig.tray.toolTip(), written + '\n' + rig.strip.english());
+        QCOMPARE(rig.tray().toolTip(), written + '\n' + rig.strip.english());
         const auto* parrot = dynamic_cast<DesktopCharacter*>(rig.agent.Characters().Item("Peedy"));
         QVERIFY(parrot);
         QCOMPARE(parrot->balloon()->text(), written);
-    }
-
-    void slideKeepsItsPace_data()
-    {
-        QTest::addColumn<double>("twipsPerPixel");
-        QTest::newRow("100%") << 15.0;
-        QTest::newRow("125%") << 12.0;
-        QTest::newRow("200%") << 7.5;
-        QTest::newRow("300%") << 5.0;
-    }
-    // The slide wakes only when the English line moves, and then stands where
-    // a step of 10 twips every 50 ms would have put it.
-    void slideKeepsItsPace()
-    {
-        QFETCH(double, twipsPerPixel);
-        StripRig rig;
-        rig.desktop.twipsPerPixel = twipsPerPixel;
-        rig.state.languageOrder = 1;
-        rig.finishWelcome();
-        QTimer* slide = rig.timer("Timer3");
-        for (int i = 0; i < 200 && !slide->isActive(); ++i)
-            rig.strip.advanceCycle();
-        QVERIFY(slide->isActive());
-        const QLabel* line = rig.label("Label2");
-        int elapsed = 0;
-        int row = line->y();
-        while (slide->isActive() && elapsed < 10000) {
-            elapsed += slide->interval();
-            rig.strip.slideTick();
-            const int twips = std::max(60, 400 - 10 * (elapsed / 50));
-            QCOMPARE(line->y(), Twips::toPixels(twips, twipsPerPixel));
-            // Only the first step (which shows the words) and the last may
-            // leave the line where it was.
-            QVERIFY(line->y() != row || elapsed == 50 || !slide->isActive());
-            row = line->y();
-        }
-        QCOMPARE(elapsed, 35 * 50);
-        QCOMPARE(line->text(), " " + rig.strip.english());
-    }
-
-    // At rest the English words, descenders and all, are drawn inside the
-    // strip's outline, and as high as the Italian words (within a pixel).
-    // A scaled screen scales the whole strip alike.
-    void englishLineInsideTheStrip()
-    {
-        StripRig rig;
-        rig.start();
-        rig.finishWelcome();
-        const QRegularExpression descender(QStringLiteral("[gjpqy]"));
-        for (int i = 0; i < 50 && !rig.strip.english().contains(descender); ++i)
-            rig.strip.nextPair();
-        QVERIFY(rig.strip.english().contains(descender));
-        QTimer* slide = rig.timer("Timer3");
-        for (int i = 0; i < 200 && !slide->isActive(); ++i)
-            rig.strip.advanceCycle();
-        while (slide->isActive())
-            rig.strip.slideTick();
-
-        const auto band = [&rig](const char* name) {
-            const QLabel* line = rig.label(name);
-            return QRect(line->mapTo(&rig.strip, line->contentsRect().topLeft()),
-                         line->contentsRect().size());
-        };
-        QVERIFY(std::abs(band("Label2").center().y() - band("Label1").center().y()) <= 1);
-
-        // The words' white, found row by row below the hairline.
-        const QImage strip = rig.strip.grab().toImage();
-        const QRect outline = rig.child("Shape1")->geometry();
-        int bottom = -1;
-        for (int y = outline.top(); y < strip.height(); ++y)
-            for (int x = outline.left(); x < outline.width() / 2; ++x)
-                if (strip.pixelColor(x, y) == Qt::white)
-                    bottom = y;
-        QVERIFY(bottom > band("Label2").center().y());
-        QVERIFY2(bottom < outline.bottom(), qPrintable(rig.strip.english()));
     }
 
     void italianLineName_data()
@@ -400,34 +247,25 @@ private Q_SLOTS:
         const QString shown = rig.label("Label1")->text();
         QVERIFY(!italian.isEmpty() && shown.startsWith(' ') && shown.trimmed() == italian);
         QCOMPARE(heard("Label1"), italian);
-        QCOMPARE(heard("Label2"), QString()); // the English line is not up yet
+        QCOMPARE(heard("Label2"), QString());              // the English line is not up yet
+        QVERIFY(rig.label("Label1")->toolTip().isEmpty()); // at random: no tooltip
     }
 
-    // No texts, no parrot: the number shown, sequence on, cycle held under the box.
-    void missingString()
+    // A line that fits keeps its size; one far too wide for any size goes
+    // down to 8 points and no further.
+    void lineFit()
     {
-        // The rig's empty course says it has no dialogues.
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Corpus: dialogues not loaded: "));
-        StripRig rig({{"rd", "1"}, {"guage", "4"}, {"guagen", "10410"}},
-                     StripRig::NoTexts | StripRig::NoCharacter);
-        rig.start();
-        rig.state.repeats = 0; // the next tick loads a pair
-        rig.strip.setMessageHandler([&](const QString& text) {
-            rig.messages << text;
-            rig.strip.advanceCycle(); // Timer5 goes on firing under the box
-        });
-        rig.strip.advanceCycle();
-        QCOMPARE(rig.messages, (QStringList{"10410", "10411"})); // the first pair at start-up
-        QCOMPARE(rig.strip.cycle().tick(), qint16(1));
-        QCOMPARE(rig.strip.italian(), QString());
-        QCOMPARE(rig.state.nextSentence, 10412);
+        QFont font;
+        font.setPointSizeF(10.5);
+        QCOMPARE(LineFit::fitted(font, QString(20, 'm'), 300).pointSizeF(), 10.5);
+        QCOMPARE(LineFit::fitted(font, QString(300, 'm'), 300).pointSizeF(), 8.0);
     }
 
     // Every line of the course ends before the menu picture, at a size that
     // still reads well: measured with the strip's own fonts.
     void everyLineReadWhole()
     {
-        StripRig rig({{"rd", "1"}, {"guage", "0"}, {"guagen", "10101"}});
+        StripRig rig(StripRig::kInSequence);
         rig.start();
         const int room = rig.child("Label4")->x();
         int shrunk = 0;
@@ -508,58 +346,6 @@ private Q_SLOTS:
         }
     }
 
-    void blinkKeepsItsBeat_data()
-    {
-        QTest::addColumn<int>("collapseAt"); // ms after start-up
-        QTest::addColumn<bool>("before");    // collapsed and opened once before that
-        QTest::addColumn<int>("late");       // ms every wake-up comes after its time
-        QTest::addColumn<int>("wait");       // to the first beat
-        QTest::addColumn<QString>("colors"); // of the first beats: Green or Red
-        QTest::newRow("before the first beat") << 400 << false << 0 << 1100 << "GR";
-        QTest::newRow("just after it") << 1501 << false << 0 << 1499 << "RG";
-        QTest::newRow("on a beat, woken late") << 3000 << false << 40 << 1500 << "GRG";
-        QTest::newRow("after an hour") << 3602000 << false << 0 << 1000 << "RG";
-        QTest::newRow("again after opening") << 6500 << true << 0 << 1000 << "GR";
-    }
-
-    // The blink sleeps while the strip is open, yet beats and changes colour
-    // as a timer started at start-up would: every 1.5 s, green first.
-    void blinkKeepsItsBeat()
-    {
-        QFETCH(int, collapseAt);
-        QFETCH(bool, before);
-        QFETCH(int, late);
-        QFETCH(int, wait);
-        QFETCH(QString, colors);
-        StripRig rig;
-        rig.start();
-        rig.finishWelcome();
-        rig.state.autoHide = 1;
-        QTimer* blink = rig.timer("Timer2");
-        const QPoint away(800, 400), top(500, 0);
-        const auto beat = [&] {
-            rig.clockMs += blink->interval() + late;
-            rig.strip.blinkTick();
-            return QChar(rig.strip.stripMarkColor() == QColor(0, 255, 0) ? 'G' : 'R');
-        };
-        if (before) {
-            rig.clockMs = 400;
-            rig.pointAt(away);
-            QCOMPARE(beat(), 'G'); // at 1.5 s
-            rig.clockMs = 2000;
-            rig.pointAt(top);
-            QVERIFY(rig.strip.isFullHeight() && !blink->isActive());
-        }
-        rig.clockMs = collapseAt;
-        rig.pointAt(away);
-        QVERIFY(blink->isActive());
-        QCOMPARE(blink->interval(), wait);
-        for (const QChar expected : colors) {
-            QCOMPARE(beat(), expected);
-            QCOMPARE(blink->interval(), 1500 - late);
-        }
-    }
-
     void cycleKeepsTheClock_data()
     {
         QTest::addColumn<int>("order");
@@ -594,7 +380,7 @@ private Q_SLOTS:
         QFETCH(int, late);
         QFETCH(QString, hold);
         QFETCH(int, holdAt);
-        StripRig rig({{"rd", "1"}, {"guage", "0"}, {"guagen", "10101"}});
+        StripRig rig(StripRig::kInSequence);
         rig.start();
         rig.state.languageOrder = qint16(order);
         rig.state.italianTime = qint16(italian);
@@ -654,108 +440,6 @@ private Q_SLOTS:
         }
         QCOMPARE(seen, expected);
         QCOMPARE(wakes, 4 * 3);
-    }
-
-    // After the welcome a strip that does not auto-hide wakes only for the
-    // cycle's next step: no pointer sampling, no blink, one sleeping timer.
-    void sleepsBetweenChanges()
-    {
-        StripRig rig;
-        rig.strip.start();
-        while (rig.strip.countdown() > 1)
-            rig.strip.pointerTick();
-        const auto armed = [&rig] {
-            QStringList names;
-            for (const QTimer* t : rig.strip.findChildren<QTimer*>())
-                if (t->isActive())
-                    names << t->objectName();
-            names.sort();
-            return names.join(' ');
-        };
-        QCOMPARE(armed(), "Timer5");
-        rig.strip.wakeCycle(); // the Italian line scrolls in...
-        while (rig.timer("Timer4")->isActive())
-            rig.strip.scrollTick();
-        // ...and stays up for its 5 s: one wake-up, at its end.
-        QCOMPARE(armed(), "Timer5");
-        QCOMPARE(rig.timer("Timer5")->interval(), 50 * 100);
-        QVERIFY(rig.timer("Timer5")->isSingleShot());
-
-        rig.menu.openSettings(); // auto-hide may be switched on in there
-        QCOMPARE(armed(), "Timer1");
-        rig.menu.settingsDialog()->findChild<QCheckBox*>("Check4")->click();
-        rig.menu.settingsDialog()->close();
-        QCOMPARE(armed(), "Timer1 Timer5");
-    }
-
-    void pauseHoldsTheLine_data()
-    {
-        QTest::addColumn<int>("order");
-        QTest::addColumn<bool>("settings"); // Settings opened and closed while paused
-        QTest::newRow("Italian first") << 1 << false;
-        QTest::newRow("English first, Settings meanwhile") << 0 << true;
-    }
-
-    // Pause stops the cycle where it is and the voice at once; the line stays
-    // and the picture shows it. Settings closing does not undo it; resuming
-    // goes on from the same tick.
-    void pauseHoldsTheLine()
-    {
-        QFETCH(int, order);
-        QFETCH(bool, settings);
-        StripRig rig;
-        rig.start();
-        rig.state.languageOrder = qint16(order);
-        rig.finishWelcome();
-        for (int i = 0; i < 20; ++i)
-            rig.strip.advanceCycle();
-        const QString line = rig.label(order == 1 ? "Label1" : "Label2")->text();
-        const QImage playing = rig.child("Image1")->grab().toImage();
-        rig.log.clear();
-        rig.strip.setPaused(true);
-        QCOMPARE(rig.log, QStringList{"Stop"});
-        QVERIFY(!rig.timer("Timer5")->isActive());
-        QVERIFY(rig.child("Image1")->grab().toImage() != playing);
-        if (settings) {
-            rig.menu.openSettings();
-            rig.menu.settingsDialog()->close();
-            QVERIFY(!rig.timer("Timer5")->isActive());
-        }
-        rig.strip.setPaused(false);
-        QVERIFY(rig.timer("Timer5")->isActive());
-        QCOMPARE(rig.strip.cycle().tick(), qint16(20));
-        QCOMPARE(rig.label(order == 1 ? "Label1" : "Label2")->text(), line);
-        QCOMPARE(rig.child("Image1")->grab().toImage(), playing);
-    }
-
-    // Settings closed mid-cycle with fewer repetitions or a shorter time: the pair
-    // on show stays, and a line whose time is up does not slide back in.
-    void settingsChangedMidCycle()
-    {
-        StripRig rig(
-            {{"rd", "1"}, {"guage", "0"}, {"guagen", "10101"}, {"n", "2"}, {"etime", "15"}});
-        rig.start();
-        CaptionStrip& form = rig.strip;
-        rig.finishWelcome();
-        const DisplayCycle& cycle = form.cycle();
-        const auto tickUntil = [&](auto done) {
-            for (int i = 0; i < 1000 && !done(); ++i)
-                form.advanceCycle();
-            return done();
-        };
-        QVERIFY(tickUntil([&] { return cycle.cycle() == 1 && cycle.phase() == 1; }));
-        const QString italian = form.italian();
-        rig.state.repeats = 1;
-        form.advanceCycle();
-        QCOMPARE(form.italian(), italian);
-
-        QVERIFY(tickUntil([&] { return cycle.phase() == 3; }));
-        QVERIFY(rig.timer("Timer3")->isActive());
-        rig.state.italianTime = 5;
-        QVERIFY(tickUntil([&] { return cycle.phase() == 0; }));
-        QVERIFY(!rig.timer("Timer3")->isActive());
-        QCOMPARE(rig.label("Label2")->text(), QString(" "));
-        QCOMPARE(form.englishLineTopTwips(), 400);
     }
 };
 

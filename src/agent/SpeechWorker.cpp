@@ -18,7 +18,8 @@ void releaseFreedMemory()
 
 } // namespace
 
-SpeechWorker::SpeechWorker(QObject* parent) : QObject(parent), m_answerTimer(this)
+SpeechWorker::SpeechWorker(EngineFactory makeEngine, QObject* parent)
+    : QObject(parent), m_makeEngine(std::move(makeEngine)), m_answerTimer(this)
 {
     m_answerTimer.setSingleShot(true);
     m_answerTimer.setInterval(kAnswerTimeoutMs);
@@ -29,7 +30,7 @@ void SpeechWorker::startEngine()
 {
     if (m_engine)
         return;
-    m_engine = SpeechEngine::create(this);
+    m_engine = m_makeEngine(this);
     if (!m_engine || m_engine->state() == SpeechEngine::State::Error) {
         Q_EMIT engineUp({});
         return;

@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QObject>
 #include <QTimer>
+#include <functional>
 
 // Owns the text-to-speech engine on the speech thread: starting the engine
 // may spawn the speech daemon and listing voices may take a while, neither of
@@ -19,7 +20,11 @@ public:
     // has lost its speech service: a speech service that dies says nothing.
     static constexpr int kAnswerTimeoutMs = 5000;
 
-    explicit SpeechWorker(QObject* parent = nullptr);
+    // Makes the engine, owned by `parent`; tests give a fake one.
+    using EngineFactory = std::function<SpeechEngine*(QObject* parent)>;
+
+    explicit SpeechWorker(EngineFactory makeEngine = &SpeechEngine::create,
+                          QObject* parent = nullptr);
 
     void startEngine();
     // Drops the engine (and its connection to the speech service) and starts
@@ -40,6 +45,7 @@ private:
     void onStateChanged(SpeechEngine::State state);
     void onNoAnswer();
 
+    EngineFactory m_makeEngine;
     SpeechEngine* m_engine = nullptr;
     // Only a voice of the language asked for may speak.
     bool m_voiceAccepted = false;

@@ -1,23 +1,10 @@
-#include "agent/AgentControl.h"
-#include "content/Corpus.h"
+#include "app/TutorAssembly.h"
 #include "platform/AtSpiGuard.h"
 #include "platform/CommandLine.h"
 #include "platform/Desktop.h"
 #include "platform/DesktopHints.h"
-#include "platform/FullScreenWatch.h"
 #include "platform/ProductInfo.h"
-#include "platform/ScreenSaverWatch.h"
 #include "platform/SingleInstance.h"
-#include "playback/PairSource.h"
-#include "settings/Autostart.h"
-#include "settings/PlaybackState.h"
-#include "settings/ProblemReport.h"
-#include "settings/SettingsStore.h"
-#include "strip/CaptionStrip.h"
-#include "strip/LearnerControls.h"
-#include "ui/ProblemBoxes.h"
-#include "ui/StartupSplash.h"
-#include "ui/StripMenu.h"
 #include "ui/TrayIcon.h"
 
 #include <QApplication>
@@ -25,7 +12,6 @@
 #include <QFile>
 #include <QIcon>
 #include <QLibraryInfo>
-#include <QPointer>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -151,69 +137,6 @@ private:
     std::thread m_thread;
 };
 
-// The windows say what happened; here each news reaches whoever acts on it.
-void connectWindows(CaptionStrip& strip, StripMenu& menu, const Desktop& desktop,
-                    ProblemBoxes& problemBoxes)
-{
-    using Playback = CaptionStrip::Playback;
-    QObject::connect(&strip, &CaptionStrip::menuRequested, &menu, &StripMenu::popup);
-    QObject::connect(&menu, &StripMenu::settingsOpened, &strip,
-                     [&strip] { strip.setDialogOpen(true); });
-    QObject::connect(&menu, &StripMenu::settingsClosed, &strip,
-                     [&strip] { strip.setDialogOpen(false); });
-    QObject::connect(&menu, &StripMenu::aboutOpened, &strip,
-                     [&strip] { strip.setDialogOpen(true, Playback::Continue); });
-    QObject::connect(&menu, &StripMenu::aboutClosed, &strip,
-                     [&strip] { strip.setDialogOpen(false, Playback::Continue); });
-    QObject::connect(&menu, &StripMenu::readAloudToggled, &strip, &CaptionStrip::setCharacterShown);
-    QObject::connect(&menu, &StripMenu::menuShown, &strip, &CaptionStrip::setMenuArea);
-    QObject::connect(&menu, &StripMenu::menuHidden, &strip, [&strip] { strip.setMenuArea({}); });
-    // A save that fails is told before the program ends; a second Exit
-    // does not wait for the message.
-    QObject::connect(&menu, &StripMenu::exitRequested, &strip, [&strip, &problemBoxes] {
-        const int shown = problemBoxes.shownCount();
-        strip.saveExitSettings();
-        problemBoxes.afterClosed(shown, [] { QCoreApplication::exit(0); });
-    });
-
-    // The start-up window lives from the strip's start until the welcome
-    // brings the strip up, or until it is clicked away.
-    auto splash = std::make_shared<QPointer<StartupSplash>>();
-    QObject::connect(&strip, &CaptionStrip::startupWindowDue, &strip, [&strip, &desktop, splash] {
-        *splash = new StartupSplash(desktop);
-        QObject::connect(*splash, &StartupSplash::dismissed, &strip,
-                         &CaptionStrip::skipStartupWindow);
-        (*splash)->open();
-    });
-    QObject::connect(&strip, &CaptionStrip::startupWindowOver, &strip, [splash] {
-        if (*splash)
-            (*splash)->unload();
-    });
-}
-
-// The learner's controls outside the strip's own menu: the tray icon (where
-// there may be a tray), a later start's command, the screen saver and full-screen windows. Exit and
-// Settings go the hover menu's way.
-void connectControls(CaptionStrip& strip, StripMenu& menu, LearnerControls& controls,
-                     TrayIcon* tray)
-{
-    QObject::connect(&controls, &LearnerControls::exitRequested, &menu, &StripMenu::exitRequested);
-    if (!tray)
-        return;
-    QObject::connect(tray, &TrayIcon::pauseToggled, &controls, &LearnerControls::togglePause);
-    QObject::connect(tray, &TrayIcon::repeatRequested, &controls, &LearnerControls::repeat);
-    QObject::connect(tray, &TrayIcon::nextRequested, &controls, &LearnerControls::next);
-    QObject::connect(tray, &TrayIcon::speedChosen, &controls, &LearnerControls::setSpeechSpeed);
-    QObject::connect(tray, &TrayIcon::settingsRequested, &menu, &StripMenu::openSettings);
-    QObject::connect(tray, &TrayIcon::exitRequested, &menu, &StripMenu::exitRequested);
-    QObject::connect(tray, &TrayIcon::readAloudToggled, &strip, &CaptionStrip::setCharacterShown);
-    QObject::connect(tray, &TrayIcon::readAloudToggled, &menu, &StripMenu::setReadAloud);
-    QObject::connect(&menu, &StripMenu::readAloudToggled, tray, &TrayIcon::setReadAloud);
-    QObject::connect(&controls, &LearnerControls::learnerPauseChanged, tray, &TrayIcon::setPaused);
-    QObject::connect(&controls, &LearnerControls::speechSpeedChanged, tray, &TrayIcon::setSpeed);
-    QObject::connect(&strip, &CaptionStrip::pairShown, tray, &TrayIcon::showPair);
-}
-
 // A start with an option: the usage, the version, or one command sent to
 // the copy that runs. None of them needs a display.
 int runCommandLine(int argc, char* argv[], const CommandLine::Request& request)
@@ -287,53 +210,16 @@ int main(int argc, char* argv[])
     // The strip ends only through its Exit command.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    PlaybackState state;
-    const Corpus corpus;
-    PairSource pairs(corpus);
-    // A file the tutor cannot keep is worth one clear word: the learner's
-    // choices would otherwise vanish without a sign.
-    ProblemBoxes problemBoxes;
-    ProblemReport problems([&problemBoxes](const QString& text) { problemBoxes.show(text); });
-    SettingsStore store; // $XDG_CONFIG_HOME/Brix.conf: it names its file itself
-    store.setProblemReport(&problems);
-    AgentControl agent;
     Desktop desktop;
-    CaptionStrip strip(state, pairs, store, agent, desktop);
-    StripMenu menu(state, store, desktop);
-    connectWindows(strip, menu, desktop, problemBoxes);
-    QObject::connect(&menu, &StripMenu::autostartFailed, &menu, [&problems](const QString& text) {
-        problems.report(Autostart::location(), text);
-    });
-    QObject::connect(&instance, &SingleInstance::activateRequested, &strip,
-                     &CaptionStrip::activate);
-    LearnerControls controls(strip, state, store);
-    QObject::connect(&instance, &SingleInstance::commandReceived, &controls,
-                     [&controls](const QByteArray& word) {
-                         if (const auto command = CommandLine::commandFor(word))
-                             controls.perform(*command);
-                     });
-    strip.start();
-
-    // After start: the tray shows the stored pace and the first pair. On X11
-    // it is made whether or not a tray runs yet: at log-on the panel often
-    // starts after the tutor, and the icon appears once it does.
-    std::unique_ptr<TrayIcon> tray;
-    if (TrayIcon::mayAppear()) {
-        tray = std::make_unique<TrayIcon>(state.speed);
-        tray->showPair(strip.italian(), strip.english());
-        tray->show();
-    }
-    connectControls(strip, menu, controls, tray.get());
-    const ScreenSaverWatch screenSaver;
-    QObject::connect(&screenSaver, &ScreenSaverWatch::activeChanged, &controls,
-                     &LearnerControls::setScreenSaverActive);
-    const FullScreenWatch fullScreen([&desktop] { return desktop.screenGeometry(); });
-    QObject::connect(&fullScreen, &FullScreenWatch::fullScreenChanged, &controls,
-                     &LearnerControls::setFullScreen);
-    // It may have found a full-screen window before anyone listened.
-    controls.setFullScreen(fullScreen.isFullScreen());
+    TutorAssembly tutor(
+        {.desktop = desktop,
+         .quit = [] { QCoreApplication::exit(0); },
+         .instance = &instance,
+         .tray = TrayIcon::mayAppear() ? TutorAssembly::Tray::Shown : TutorAssembly::Tray::None,
+         .watchDesktop = true});
+    tutor.start();
     const int code = QApplication::exec();
-    agent.stopForExit(); // else the speech service reads the sentence to its end
+    tutor.agent().stopForExit(); // else the speech service reads the sentence to its end
 
     // Exit has already pushed the settings to the disk. End at once rather
     // than tear the windows down one by one, so that a speech daemon that

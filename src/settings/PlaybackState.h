@@ -3,7 +3,7 @@
 #include <QString>
 #include <QtGlobal>
 
-// The stored playback values. One instance lives in main() and is passed by
+// The stored playback values. One instance lives in TutorAssembly and is passed by
 // reference to whatever reads or changes it; the counters of the display
 // cycle are not stored and live in DisplayCycle. Booleans held here use 1
 // for on and 0 for off, as the settings file stores them.

@@ -78,6 +78,6 @@ private:
     QAction* m_readAloud = nullptr;      // mnu_hlp
     QPointer<SettingsDialog> m_settings;
     QPointer<AboutWindow> m_about;
-    QTimer m_closeTimer;
+    QTimer m_closeTimer{this}; // a child, so that tests find it
     bool m_clickedInto = false;
 };
