@@ -55,6 +55,8 @@ void TestAutostart::execLine()
 {
     QFETCH(QString, path);
     TestEnvironment env;
+    if (!Autostart::location().endsWith(".desktop"))
+        QSKIP("the log-on entry is no XDG autostart file here");
     QCOMPARE(Autostart::enable(path), QString()); // the autostart folder does not exist yet
     QCOMPARE(entryProgram(), path);
     // TryExec names the same file, as a plain string: the session skips the

@@ -3,7 +3,9 @@
 #include <QTemporaryDir>
 
 // Points XDG_CONFIG_HOME (and so the settings file and the autostart folder)
-// at a fresh temporary folder for the lifetime of the object.
+// at a fresh temporary folder for the lifetime of the object, and works in
+// that folder: built with the Qt-only backends on Linux, the registry's Run
+// key is a file of that name in the working folder.
 class TestEnvironment {
 public:
     TestEnvironment();
@@ -15,4 +17,5 @@ public:
 private:
     QTemporaryDir m_dir;
     QByteArray m_previous;
+    QString m_previousFolder;
 };
