@@ -215,19 +215,30 @@ screenshot speech
 end_process "$PROGRAM_PID"
 
 declare -A spoken
-for pace in 110 150 190; do
-    if pace_seconds "$pace"; then
-        spoken[$pace]=$LENGTH
-    else
-        fail "the first sentence is heard at $pace words a minute"
-    fi
+slower=$(awk 'BEGIN { print 150 / 110 }') faster=$(awk 'BEGIN { print 150 / 190 }')
+paces_follow()
+{
+    ratio_near "${spoken[110]}" "${spoken[150]}" "$slower" &&
+        ratio_near "${spoken[190]}" "${spoken[150]}" "$faster"
+}
+# Measured again once when they do not: with other tests beside it, a
+# stall of the sound server can cut a reading short.
+for attempt in 1 2; do
+    spoken=()
+    for pace in 110 150 190; do
+        pace_seconds "$pace" && spoken[$pace]=$LENGTH
+    done
+    e2e_log "first sentence read in ${spoken[110]:-?} / ${spoken[150]:-?} / ${spoken[190]:-?} s"
+    [[ ${#spoken[@]} == 3 ]] && paces_follow && break
+    ((attempt == 1)) && e2e_log "measuring the paces once more"
 done
-e2e_log "first sentence read in ${spoken[110]:-?} / ${spoken[150]:-?} / ${spoken[190]:-?} s"
 if [[ ${#spoken[@]} == 3 ]]; then
     check "at 110 words a minute it takes 150/110 of the time at 150 (${spoken[110]} s)" \
-        ratio_near "${spoken[110]}" "${spoken[150]}" "$(awk 'BEGIN { print 150 / 110 }')"
+        ratio_near "${spoken[110]}" "${spoken[150]}" "$slower"
     check "at 190 words a minute it takes 150/190 of the time at 150 (${spoken[190]} s)" \
-        ratio_near "${spoken[190]}" "${spoken[150]}" "$(awk 'BEGIN { print 150 / 190 }')"
+        ratio_near "${spoken[190]}" "${spoken[150]}" "$faster"
+else
+    fail "the first sentence is heard at each pace (${!spoken[*]})"
 fi
 
 readonly QUESTION=10206 STATEMENT=10207 # "Fa anche i turni di notte?", "... di notte."
