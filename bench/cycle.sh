@@ -12,6 +12,7 @@
 # short and the phase that much long; the commands return alike.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source bench/display.sh
 short_seconds=${1:-60}
 long_seconds=${2:-130}
 after_welcome=6 # s from the strip's mapping until playback has surely begun
@@ -103,12 +104,7 @@ run() {
         printf '[Italian]\n' >"$work/config/Brix.conf"
         printf '%s\n' "$@" xxx=1 >>"$work/config/Brix.conf"
     fi
-    Xvfb -noreset -displayfd 4 -screen 0 1280x800x24 -nolisten tcp 4>"$work/display" 2>/dev/null &
-    xvfb_pid=$!
-    for _ in $(seq 100); do [[ -s "$work/display" ]] && break; sleep 0.05; done
-    DISPLAY=":$(head -n1 "$work/display")"
-    export DISPLAY
-    unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+    start_bench_display "$work"
     XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" "$program" >/dev/null 2>&1 &
     app_pid=$!
     local window=""

@@ -5,6 +5,7 @@
 # given SPEECH_MEMORY (bench/speech_memory.cpp), also how much resident
 # memory reading sentences aloud adds.
 set -euo pipefail
+source "$(dirname "$0")/display.sh"
 program=$(readlink -f "$1")
 bare=$(readlink -f "$2")
 runs=$3
@@ -41,12 +42,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb -noreset -displayfd 4 -screen 0 1280x800x24 -nolisten tcp 4>"$work/display" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 100); do [[ -s "$work/display" ]] && break; sleep 0.05; done
-DISPLAY=":$(head -n1 "$work/display")"
-export DISPLAY
-unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+start_bench_display "$work"
 
 now_ms() { date +%s%3N; }
 

@@ -18,15 +18,9 @@ readonly INTERFACES=(org.a11y.atspi.Accessible org.a11y.atspi.Component org.a11y
 e2e_init
 require_tools dbus-daemon gdbus
 [[ -x $LAUNCHER ]] || e2e_skip "at-spi2-core is not installed"
-start_xvfb 1280x800x24 || {
-    fail "Xvfb starts"
-    finish
-}
+start_xvfb 1280x800x24
 
-start_session_bus || {
-    fail "a private session bus starts"
-    finish
-}
+start_session_bus
 "$LAUNCHER" --launch-immediately >"$E2E_WORK/launcher.log" 2>&1 &
 E2E_PIDS+=("$!")
 a11y_address()

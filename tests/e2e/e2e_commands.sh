@@ -15,10 +15,7 @@ source "$(dirname "$0")/lib.sh"
 program=${1:?usage: e2e_commands.sh PATH-TO-QUORVEL}
 
 e2e_init
-start_xvfb 1280x800x24 || {
-    fail "Xvfb starts"
-    finish
-}
+start_xvfb 1280x800x24
 
 # Starts the program and waits for the strip and for the welcome to end.
 start_tutor()

@@ -189,10 +189,7 @@ start_pulse || {
     fail "a private PulseAudio server starts"
     finish
 }
-start_xvfb 1280x800x24 || {
-    fail "Xvfb starts"
-    finish
-}
+start_xvfb 1280x800x24
 parec -d "$SINK.monitor" --raw --format=s16le --rate="$RATE" --channels=1 >"$RECORDING" &
 RECORDER_PID=$!
 start_program "$program"

@@ -7,8 +7,8 @@
 #   e2e_init                    temporary folders, traps; call first
 #   require_tools TOOL...       prints SKIP and exits $E2E_SKIP unless all are installed
 #   e2e_skip REASON             prints SKIP and exits $E2E_SKIP (ctest: skipped)
-#   start_xvfb [WxHxD]          a private X display on a free number (DISPLAY)
-#   start_session_bus           a private session bus (DBUS_SESSION_BUS_ADDRESS)
+#   start_xvfb [WxHxD]          a private X display on a free number (DISPLAY); ends the script if none
+#   start_session_bus           a private session bus (DBUS_SESSION_BUS_ADDRESS); ends it if none
 #   start_program PROG [ARGS]   starts the program in the background (PROGRAM_PID)
 #   start_top_panel HEIGHT      a tint2 panel along the top, reserving its room (PANEL_PID)
 #   wait_for_window NAME [S]    prints the id of the mapped window titled NAME
@@ -124,11 +124,15 @@ start_xvfb()
     if ! poll 10 grep -qs '[0-9]' "$numberFile"; then
         e2e_log "Xvfb did not start:"
         cat "$E2E_WORK/xvfb.log" >&2
-        return 1
+        fail "Xvfb starts"
+        finish
     fi
     DISPLAY=":$(tr -dc '0-9' <"$numberFile")"
     export DISPLAY
-    poll 10 display_ready || return 1
+    if ! poll 10 display_ready; then
+        fail "Xvfb starts"
+        finish
+    fi
     e2e_log "Xvfb on $DISPLAY ($screen)"
 }
 
@@ -138,7 +142,10 @@ start_session_bus()
     dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$E2E_WORK/bus" \
         >"$E2E_WORK/bus.log" 2>&1 &
     E2E_PIDS+=("$!")
-    poll 10 grep -qs 'unix:' "$E2E_WORK/bus" || return 1
+    if ! poll 10 grep -qs 'unix:' "$E2E_WORK/bus"; then
+        fail "a private session bus starts"
+        finish
+    fi
     DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$E2E_WORK/bus")
     export DBUS_SESSION_BUS_ADDRESS
 }
